@@ -1,0 +1,115 @@
+// The file system as the Windows kernel offers it: wildcard searches with DOS attribute bits,
+// copy, move, delete, directories, short names, drives and whole-file reads and writes.
+//
+// Paths are UTF-8 Windows paths ("C:\Apps\Control\korvex.exe"); names compare without regard
+// to case and keep the case they were created with. Every call models the Win32 call named in
+// its comment, including which Windows error it fails with.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "platform/Error.h"
+
+namespace korvex::platform {
+
+// DOS attribute bits, the values of FILE_ATTRIBUTE_*.
+namespace attr {
+constexpr std::uint32_t kReadOnly = 0x01;
+constexpr std::uint32_t kHidden = 0x02;
+constexpr std::uint32_t kSystem = 0x04;
+constexpr std::uint32_t kVolumeLabel = 0x08;
+constexpr std::uint32_t kDirectory = 0x10;
+constexpr std::uint32_t kArchive = 0x20;
+constexpr std::uint32_t kNormal = 0x80;
+constexpr std::uint32_t kReparsePoint = 0x400;
+} // namespace attr
+
+// GetDriveType's answers.
+enum class DriveType : std::uint32_t {
+    Unknown = 0,
+    NoRootDirectory = 1,
+    Removable = 2,
+    Fixed = 3,
+    Remote = 4,
+    CdRom = 5,
+    RamDisk = 6,
+};
+
+struct DirectoryEntry {
+    std::string name; // the entry's long name, as stored
+    std::uint32_t attributes = 0;
+};
+
+// An open directory search (a FindFirstFile handle). Entries come in the order the file
+// system returns them; "." and ".." are returned for every directory but a drive root.
+// Closing happens on destruction (FindClose).
+class DirectorySearch {
+public:
+    virtual ~DirectorySearch() = default;
+    // The next entry, or nothing when the search has ended (FindNextFile failing with
+    // ERROR_NO_MORE_FILES or any other error).
+    virtual std::optional<DirectoryEntry> Next() = 0;
+};
+
+class FileSystem {
+public:
+    virtual ~FileSystem() = default;
+
+    // FindFirstFile: the pattern is a path whose last component may hold the wildcards * and ?
+    // ("C:\MAP\*.*", "C:\korvex\*.cfg") or names one entry ("C:\MAP"). A pattern ending in "\"
+    // fails with ERROR_FILE_NOT_FOUND, as FindFirstFile does. Fails with ERROR_FILE_NOT_FOUND
+    // when nothing matches,
+    // ERROR_PATH_NOT_FOUND when a directory on the way is missing, ERROR_NOT_READY for a drive
+    // without a medium. The first entry is the one the search returns first.
+    virtual Result<std::unique_ptr<DirectorySearch>> Search(std::string_view pattern) = 0;
+
+    // GetFileAttributes.
+    virtual Result<std::uint32_t> GetAttributes(std::string_view path) = 0;
+    // SetFileAttributes (a directory keeps its directory bit).
+    virtual Status SetAttributes(std::string_view path, std::uint32_t attributes) = 0;
+
+    // CopyFile(from, to, FALSE): replaces an existing destination file; the copy keeps the
+    // source's attributes. Fails with ERROR_ACCESS_DENIED when the destination is a directory
+    // or a read-only or hidden file.
+    virtual Status CopyFile(std::string_view from, std::string_view to) = 0;
+    // MoveFile: never replaces; ERROR_ALREADY_EXISTS when the target exists.
+    virtual Status MoveFile(std::string_view from, std::string_view to) = 0;
+    // DeleteFile: ERROR_ACCESS_DENIED for a read-only file or a directory.
+    virtual Status DeleteFile(std::string_view path) = 0;
+    // CreateDirectory, one level: ERROR_ALREADY_EXISTS when the name is taken,
+    // ERROR_PATH_NOT_FOUND when the parent is missing.
+    virtual Status CreateDirectory(std::string_view path) = 0;
+    // RemoveDirectory: ERROR_DIR_NOT_EMPTY when it holds anything.
+    virtual Status RemoveDirectory(std::string_view path) = 0;
+
+    // GetShortPathName of an existing path, whole (no buffer limit); a trailing backslash
+    // is kept.
+    virtual Result<std::string> GetShortPathName(std::string_view path) = 0;
+
+    // Reads a whole file's bytes.
+    virtual Result<std::string> ReadFile(std::string_view path) = 0;
+    // Creates or truncates a file and writes the bytes (CreateFile CREATE_ALWAYS + WriteFile).
+    virtual Status WriteFile(std::string_view path, std::string_view bytes) = 0;
+    // Appends the bytes to a file, creating it when missing (OPEN_ALWAYS, write at the end).
+    virtual Status AppendFile(std::string_view path, std::string_view bytes) = 0;
+
+    // GetLogicalDrives: bit 0 for A: ... bit 25 for Z:.
+    virtual std::uint32_t LogicalDrives() = 0;
+    // GetDriveType of a root such as "D:\".
+    virtual DriveType GetDriveType(std::string_view root) = 0;
+    // GetCurrentDirectory.
+    virtual Result<std::string> CurrentDirectory() = 0;
+    // GetWindowsDirectory, without a trailing backslash.
+    virtual Result<std::string> WindowsDirectory() = 0;
+};
+
+// Whether an attribute value carries the directory bit.
+inline bool IsDirectory(std::uint32_t attributes) {
+    return (attributes & attr::kDirectory) != 0;
+}
+
+} // namespace korvex::platform

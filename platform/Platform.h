@@ -1,0 +1,25 @@
+// The machine as the programs see it: one reference to each platform service.
+//
+// Production:  win32::Machine machine;           Run(machine.platform());
+// Tests:       memory::MemoryWindows windows;     Run(windows.platform());
+#pragma once
+
+#include "platform/FileSystem.h"
+#include "platform/Installer.h"
+#include "platform/Log.h"
+#include "platform/Profile.h"
+#include "platform/SystemInfo.h"
+#include "platform/UserInterface.h"
+
+namespace korvex::platform {
+
+struct Platform {
+    FileSystem& files;
+    Profile& profile;
+    Installer& installer;
+    SystemInfo& system;
+    UserInterface& ui;
+    Log& log;
+};
+
+} // namespace korvex::platform

@@ -1,0 +1,31 @@
+// OS version and local time.
+#pragma once
+
+#include <cstdint>
+
+#include "platform/Error.h"
+
+namespace korvex::platform {
+
+// GetVersionEx's answer: dwPlatformId (0 Win32s, 1 Windows 95 family, 2 NT family), major and
+// minor version.
+struct OsVersion {
+    std::uint32_t platformId = 0;
+    std::uint32_t major = 0;
+    std::uint32_t minor = 0;
+};
+
+// GetLocalTime's answer.
+struct LocalTime {
+    int year = 0, month = 0, day = 0;
+    int hour = 0, minute = 0, second = 0, millisecond = 0;
+};
+
+class SystemInfo {
+public:
+    virtual ~SystemInfo() = default;
+    virtual Result<OsVersion> Version() = 0;
+    virtual LocalTime Now() = 0;
+};
+
+} // namespace korvex::platform
