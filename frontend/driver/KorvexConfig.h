@@ -1,0 +1,74 @@
+// The front end's entry procedure and the run's state: the installation context, the shared
+// configuration record, and the start-up queries (installed product, Windows version, time).
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "platform/Error.h"
+#include "platform/Platform.h"
+
+namespace korvex::frontend {
+
+// The product as the Windows Installer knows it.
+inline constexpr std::string_view kUpgradeCode = "{9B47E3C8-0A16-4F5D-8C29-5E73D1A06B4E}";
+inline constexpr std::string_view kProductName = "KORVEx";
+inline constexpr std::string_view kMainProgramComponent = "{6E1F0A52-3C7B-4D29-9A84-1B5C7E20D3F6}";
+inline constexpr std::string_view kMainProgram = "korvex.exe";
+inline constexpr std::string_view kProgramTitle = "VarenInstall";
+
+// Computed once at start-up, read by every later step.
+struct InstallationContext {
+    std::string InstallDir;  // ends in a backslash: "C:\Apps\Control\"
+    std::string InstallRoot; // "C:\"
+    std::string WindowsDir;  // no trailing backslash: "C:\WINNT"
+    std::string BackupStamp; // "140533"
+};
+
+// Shared between the driver and the dialogs for the whole run.
+struct ConfigurationRecord {
+    bool SetupCancelled = false;
+    int AirtalkerRegion = 0; // 1 Europe, 2 Latin America, anything else writes nothing
+};
+
+// Process exit codes of the front end.
+namespace exit_code {
+constexpr int kCompleted = 0;
+constexpr int kCancelled = 1602;    // ended by Cancel in a settings dialog
+constexpr int kFailed = 1603;       // stopped by a failure or an unanswered question
+constexpr int kNotInstalled = 1605; // no installed KORVEx found
+} // namespace exit_code
+
+// One run of the front end, owned by the entry point and passed to every step.
+struct KorvexConfig {
+    explicit KorvexConfig(platform::Platform& machine) : machine(machine) {}
+    platform::Platform& machine;
+    InstallationContext context;
+    ConfigurationRecord record;
+};
+
+// The full path of the installed main program, found through the products that carry the
+// upgrade code: the first whose "InstalledProductName" is exactly "KORVEx" gives its main
+// program component's path. Empty when no product matches; a failure when the Windows
+// Installer cannot be queried.
+Result<std::string> InstalledProgramPath(platform::Platform& machine);
+
+// 0 unrecognised, 1 Windows 95, 2 Windows 98 and later of that family, 3 NT 3.x, 4 NT 4.0,
+// 5 NT 5.0 and later, 6 the version query failed.
+int OsVersionCode(platform::SystemInfo& system);
+
+// Whether the search for the path finds an entry that is neither a directory nor hidden nor
+// system.
+bool FileExists(platform::FileSystem& files, std::string_view path);
+
+// "hhmmss" of a local time.
+std::string BackupStamp(const platform::LocalTime& time);
+
+// Runs the installation steps in their fixed order and returns the process exit code.
+int Main(KorvexConfig& run);
+
+// A message box with the OK button alone and the warning icon, titled "VarenInstall", for the
+// failures the run reports and goes on after.
+void ShowWarning(platform::Platform& machine, std::string text);
+
+} // namespace korvex::frontend

@@ -1,0 +1,187 @@
+// The staging steps of the front end.
+#include "frontend/driver/Staging.h"
+
+#include <string>
+#include <vector>
+
+#include "frontend/fsutil/Module1.h"
+
+namespace korvex::frontend {
+
+using platform::Platform;
+namespace attr = platform::attr;
+
+void StageNetworkFiles(KorvexConfig& run) {
+    const std::string& windows = run.context.WindowsDir;
+    // Results are not examined: a missing source leaves the destination as it was, and the
+    // file system's log line records it.
+    (void)run.machine.files.CopyFile(windows + "\\hosts.ymv",
+                                     windows + "\\system32\\drivers\\etc\\hosts.ymv");
+    (void)run.machine.files.CopyFile(windows + "\\services.ymv",
+                                     windows + "\\system32\\drivers\\etc\\services.ymv");
+}
+
+void BackupIniFiles(KorvexConfig& run) {
+    const InstallationContext& context = run.context;
+    platform::FileSystem& files = run.machine.files;
+    if (FileExists(files, context.WindowsDir + "\\" + "NELK.INI")) {
+        (void)files.CopyFile(context.WindowsDir + "\\" + "NELK.INI",
+                             context.WindowsDir + "\\" + "nelk" + context.BackupStamp + ".ini");
+    }
+    if (FileExists(files, context.WindowsDir + "\\" + "ZELMAIN.INI")) {
+        (void)files.CopyFile(context.WindowsDir + "\\" + "ZELMAIN.INI",
+                             context.WindowsDir + "\\" + "zelmain" + context.BackupStamp + ".ini");
+    }
+}
+
+void CopyTreeIfMissing(KorvexConfig& run, std::string_view name) {
+    Platform& machine = run.machine;
+    const std::string destination = run.context.InstallRoot + std::string(name);
+    if (DirectoryExists(machine.files, destination)) {
+        return;
+    }
+    const std::string source = run.context.InstallDir + std::string(name);
+    machine.ui.SetWaitCursor(true);
+    CopyResult failed = CopyDirectoryTree(machine.files, source, destination);
+    machine.ui.SetWaitCursor(false);
+    if (failed) {
+        machine.log.Write("copy-tree", source + " " + destination, failed->Describe());
+        ShowWarning(machine, "The " + std::string(name) +
+                                 " directory was not copied completely from " + source + " to " +
+                                 destination + ".\nThe copy stopped at " + failed->path + ":\n" +
+                                 failed->error.Describe() +
+                                 "\nThe installation goes on with the next step.");
+    }
+}
+
+namespace {
+
+struct HeldEntry {
+    std::string name;
+    std::uint32_t attributes = 0;
+};
+
+// The holding directory's entries other than "." and "..". An empty list when it cannot be
+// listed.
+std::vector<HeldEntry> ListHeld(platform::FileSystem& files, const std::string& holding) {
+    std::vector<HeldEntry> entries;
+    auto search = files.Search(holding + "\\*.*");
+    if (!search.ok()) {
+        return entries;
+    }
+    while (auto entry = search.value()->Next()) {
+        if (entry->name != "." && entry->name != "..") {
+            entries.push_back({std::move(entry->name), entry->attributes});
+        }
+    }
+    return entries;
+}
+
+std::string DescribeAttributes(std::uint32_t attributes) {
+    std::string out;
+    const auto add = [&](std::uint32_t bit, const char* word) {
+        if ((attributes & bit) != 0) {
+            out += out.empty() ? "" : ", ";
+            out += word;
+        }
+    };
+    add(attr::kDirectory, "a directory");
+    add(attr::kReadOnly, "read-only");
+    add(attr::kHidden, "hidden");
+    add(attr::kSystem, "system");
+    if ((attributes & attr::kArchive) == 0 && (attributes & attr::kDirectory) == 0) {
+        out += out.empty() ? "" : ", ";
+        out += "not marked for archiving";
+    }
+    return out;
+}
+
+} // namespace
+
+void RestoreHeldFiles(KorvexConfig& run) {
+    Platform& machine = run.machine;
+    platform::FileSystem& files = machine.files;
+    const std::string holding = run.context.InstallRoot + "tmptelm";
+    machine.ui.SetWaitCursor(true);
+    // The names are taken from one complete listing before anything is moved, so the listing
+    // never runs over a directory that is changing under it.
+    std::vector<std::string> failedMoves;
+    for (const HeldEntry& entry : ListHeld(files, holding)) {
+        // Only plain files that carry the archive bit and nothing else are restored.
+        if (entry.attributes != attr::kArchive) {
+            continue;
+        }
+        const std::string target = run.context.InstallDir + entry.name;
+        // The move never replaces, so the installed file of the same name goes first.
+        (void)files.DeleteFile(target);
+        if (Status moved = files.MoveFile(holding + "\\" + entry.name, target); !moved.ok()) {
+            failedMoves.push_back(entry.name + ": " + moved.error().Describe());
+        }
+    }
+    Status removed = files.RemoveDirectory(holding);
+    machine.ui.SetWaitCursor(false);
+    if (removed.ok()) {
+        return;
+    }
+    std::string text = "The holding directory " + holding +
+                       " could not be removed: " + removed.error().Describe() +
+                       "\nOnly plain files are restored from it; these entries stay in it:";
+    for (const HeldEntry& entry : ListHeld(files, holding)) {
+        std::string reason;
+        for (const std::string& failure : failedMoves) {
+            if (failure.compare(0, entry.name.size() + 1, entry.name + ":") == 0) {
+                reason = "not moved: " + failure.substr(entry.name.size() + 2);
+            }
+        }
+        if (reason.empty()) {
+            reason = DescribeAttributes(entry.attributes);
+        }
+        text += "\n  " + entry.name + " (" + reason + ")";
+    }
+    text += "\nWhile it remains, the next run restores from it again.";
+    machine.log.Write("restore-held", holding, removed);
+    ShowWarning(machine, std::move(text));
+}
+
+void OfferNewConfigFiles(KorvexConfig& run) {
+    Platform& machine = run.machine;
+    const InstallationContext& context = run.context;
+    struct Offer {
+        std::string current;
+        std::string delivered;
+        const char* question;
+        const char* prompt;
+    };
+    const Offer offers[] = {
+        {context.InstallDir + "csuinfo.cfg", context.InstallDir + "csuinfo.new",
+         "Overwrite Current CSUINFO file ?", "OverwriteCsuinfo"},
+        {context.InstallDir + "cnetio.ini", context.InstallDir + "cnetio.new",
+         "Overwrite Current CNetio.ini file ?", "OverwriteCnetio"},
+        {context.WindowsDir + "\\zelmain.ini", context.WindowsDir + "\\zelmain.new",
+         "Overwrite Current Zelmain.ini file ?", "OverwriteZelmain"},
+    };
+    for (const Offer& offer : offers) {
+        if (!FileExists(machine.files, offer.current)) {
+            (void)machine.files.CopyFile(offer.delivered, offer.current);
+            continue;
+        }
+        platform::MessageBoxRequest request;
+        request.text = std::string(offer.question) + "\r" + "Previous setting will be lost";
+        request.title = "KROVEx Install";
+        request.buttons = platform::Buttons::YesNo;
+        request.defaultButton = platform::DefaultButton::Second;
+        request.prompt = offer.prompt;
+        if (machine.ui.ShowMessage(request) != platform::Answer::Yes) {
+            continue;
+        }
+        // The current file is given up only for a delivered file that is really there; the
+        // copy replaces it in one step, so a failed copy leaves the current file in place.
+        if (!FileExists(machine.files, offer.delivered)) {
+            machine.log.Write("keep", offer.current, offer.delivered + " is missing");
+            continue;
+        }
+        (void)machine.files.CopyFile(offer.delivered, offer.current);
+    }
+}
+
+} // namespace korvex::frontend

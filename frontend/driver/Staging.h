@@ -1,0 +1,34 @@
+// Staging of system and configuration files before the settings are asked for: network files,
+// INI backups, the map and firmware trees, and either the held configuration files or the
+// delivered ".new" ones.
+#pragma once
+
+#include <string_view>
+
+#include "frontend/driver/KorvexConfig.h"
+
+namespace korvex::frontend {
+
+// Copies "hosts.ymv" and "services.ymv" from the Windows directory into
+// "system32\drivers\etc", overwriting; a missing source is left alone.
+void StageNetworkFiles(KorvexConfig& run);
+
+// Copies "NELK.INI" and "ZELMAIN.INI", where they exist, to "nelk<stamp>.ini" and
+// "zelmain<stamp>.ini" in the Windows directory.
+void BackupIniFiles(KorvexConfig& run);
+
+// Copies InstallDir + name to InstallRoot + name when the latter is missing, under the wait
+// cursor. A copy that stops part-way keeps what it copied and is reported in a warning; the
+// run goes on.
+void CopyTreeIfMissing(KorvexConfig& run, std::string_view name);
+
+// Moves the plain (archive-only) files of InstallRoot + "tmptelm" into the installation
+// directory, replacing files of the same names, then removes the holding directory. When it
+// cannot be removed, a warning names what stays in it and why.
+void RestoreHeldFiles(KorvexConfig& run);
+
+// Puts "csuinfo.new", "cnetio.new" and "zelmain.new" in place, asking before an existing file
+// is overwritten.
+void OfferNewConfigFiles(KorvexConfig& run);
+
+} // namespace korvex::frontend

@@ -1,0 +1,142 @@
+// Directory test and tree copy over the platform's wildcard search.
+#include "frontend/fsutil/Module1.h"
+
+#include <vector>
+
+namespace korvex::frontend {
+
+using platform::DirectoryEntry;
+using platform::FileSystem;
+namespace attr = platform::attr;
+
+namespace {
+
+bool IsDotEntry(const std::string& name) {
+    return name == "." || name == "..";
+}
+
+// Plain files: neither hidden, system, directory nor volume label. Read-only and archive
+// files are included.
+bool IsPlainFile(std::uint32_t attributes) {
+    return (attributes & (attr::kHidden | attr::kSystem | attr::kDirectory | attr::kVolumeLabel)) ==
+           0;
+}
+
+// What a directory listing shows: plain files, and directories that are neither hidden nor
+// system ("." and ".." included).
+bool IsListed(std::uint32_t attributes) {
+    if (platform::IsDirectory(attributes)) {
+        return (attributes & (attr::kHidden | attr::kSystem)) == 0;
+    }
+    return IsPlainFile(attributes);
+}
+
+// A search that finds nothing is an empty listing; any other failure is one to report.
+bool IsEmptyListing(const WinError& error) {
+    return error.code == win::kFileNotFound || error.code == win::kNoMoreFiles;
+}
+
+std::string Join(std::string_view directory, std::string_view name) {
+    std::string path;
+    path.reserve(directory.size() + 1 + name.size());
+    path += directory;
+    path += '\\';
+    path += name;
+    return path;
+}
+
+} // namespace
+
+std::string CopyFailure::Describe() const {
+    return operation + " " + path + ": " + error.Describe();
+}
+
+bool DirectoryExists(FileSystem& files, std::string_view path) {
+    // A bare path lists the one entry it names; FindFirstFile refuses a trailing separator,
+    // so a path ending in "\" lists that directory's contents instead.
+    std::string pattern(path);
+    if (!pattern.empty() && pattern.back() == '\\') {
+        pattern += "*.*";
+    }
+    auto search = files.Search(pattern);
+    if (!search.ok()) {
+        return false;
+    }
+    while (auto entry = search.value()->Next()) {
+        if (!IsListed(entry->attributes) || IsDotEntry(entry->name)) {
+            continue;
+        }
+        auto attributes = files.GetAttributes(path);
+        return attributes.ok() && platform::IsDirectory(attributes.value());
+    }
+    return false;
+}
+
+CopyResult CopyDirectoryFiles(FileSystem& files, std::string_view source,
+                              std::string_view destination) {
+    if (!DirectoryExists(files, destination)) {
+        if (Status created = files.CreateDirectory(destination); !created.ok()) {
+            return CopyFailure{"create directory", std::string(destination), created.error()};
+        }
+    }
+    auto search = files.Search(Join(source, "*.*"));
+    if (!search.ok()) {
+        if (IsEmptyListing(search.error())) {
+            return std::nullopt;
+        }
+        return CopyFailure{"list", std::string(source), search.error()};
+    }
+    while (auto entry = search.value()->Next()) {
+        if (!IsPlainFile(entry->attributes)) {
+            continue;
+        }
+        const std::string from = Join(source, entry->name);
+        if (Status copied = files.CopyFile(from, Join(destination, entry->name)); !copied.ok()) {
+            return CopyFailure{"copy file", from, copied.error()};
+        }
+    }
+    return std::nullopt;
+}
+
+CopyResult CopyDirectoryTree(FileSystem& files, std::string_view source,
+                             std::string_view destination) {
+    if (CopyResult failed = CopyDirectoryFiles(files, source, destination)) {
+        return failed;
+    }
+    // This level's subdirectories, collected from one complete listing that is closed before
+    // any of them is entered.
+    std::vector<std::string> subdirectories;
+    {
+        auto search = files.Search(Join(source, "*.*"));
+        if (!search.ok()) {
+            if (IsEmptyListing(search.error())) {
+                return std::nullopt;
+            }
+            return CopyFailure{"list", std::string(source), search.error()};
+        }
+        while (auto entry = search.value()->Next()) {
+            if (IsDotEntry(entry->name) || !IsListed(entry->attributes)) {
+                continue;
+            }
+            std::string path = Join(source, entry->name);
+            auto attributes = files.GetAttributes(path);
+            if (!attributes.ok()) {
+                return CopyFailure{"read attributes", std::move(path), attributes.error()};
+            }
+            // A junction or symbolic link may lead back up the tree: never descend into one.
+            if (platform::IsDirectory(attributes.value()) &&
+                (attributes.value() & attr::kReparsePoint) == 0) {
+                subdirectories.push_back(std::move(entry->name));
+            }
+        }
+    }
+    for (const std::string& name : subdirectories) {
+        if (CopyResult failed =
+                CopyDirectoryTree(files, Join(source, name), Join(destination, name))) {
+            return failed;
+        }
+    }
+    return std::nullopt;
+}
+
+} // namespace korvex::frontend

@@ -1,0 +1,48 @@
+// Directory operations of the front end: the directory test and the recursive copy of a
+// directory tree's visible files and directories.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "platform/Error.h"
+#include "platform/FileSystem.h"
+
+namespace korvex::frontend {
+
+// Where and why a tree copy stopped.
+struct CopyFailure {
+    std::string operation; // "create directory", "copy file", "list", "read attributes"
+    std::string path;      // the directory or file it stopped at
+    WinError error;
+    // "copy file D:\Mira Maps\x\a.map: Access is denied. (error 5)"
+    std::string Describe() const;
+};
+
+// Nothing when the copy finished; otherwise the first failure, which ended it. What was
+// created and copied before the failure stays in place.
+using CopyResult = std::optional<CopyFailure>;
+
+// Whether the path names an existing directory that is neither hidden nor system. Never fails:
+// a path that cannot be listed (missing, malformed, a drive without a medium) gives false.
+// A path ending in "\" (a drive root included) gives true only when the directory holds at
+// least one visible entry besides "." and "..".
+bool DirectoryExists(platform::FileSystem& files, std::string_view path);
+
+// Copies the plain files of `source` (no hidden, system or directory entries) into
+// `destination`, replacing files of the same names, after creating `destination` (one level)
+// when it is missing. Paths have no trailing separator.
+[[nodiscard]] CopyResult CopyDirectoryFiles(platform::FileSystem& files, std::string_view source,
+                                            std::string_view destination);
+
+// Copies a whole tree: the files of each directory before its subdirectories, depth first,
+// subdirectories in listing order; hidden and system files and directories are left out, and
+// so are directories that are reparse points (junctions, symbolic links), so a junction loop
+// cannot recurse forever. Files at the destination without a counterpart stay. At most one
+// directory listing is open at a time, and memory holds only one level's subdirectory names per
+// depth. The first failure ends the copy and is returned.
+[[nodiscard]] CopyResult CopyDirectoryTree(platform::FileSystem& files, std::string_view source,
+                                           std::string_view destination);
+
+} // namespace korvex::frontend
