@@ -1,8 +1,8 @@
-// Windows entry point of VarenInstall: builds the Win32 machine and runs the installation.
-// This file holds only Windows-specific code.
+// Windows entry point of VarenInstall: builds the Win32 machine, reads the switches from the
+// environment and runs the installation. This file holds only Windows-specific code.
 #include <windows.h>
 
-#include "frontend/driver/KorvexConfig.h"
+#include "frontend/driver/Entry.h"
 #include "platform/win32/Process.h"
 #include "platform/win32/Win32FileSystem.h"
 #include "platform/win32/Win32Installer.h"
@@ -11,14 +11,16 @@
 #include "platform/win32/Win32UserInterface.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+    using korvex::win32::EnvironmentVariable;
     korvex::win32::QuietCriticalErrors();
     korvex::win32::Win32FileSystem files;
     korvex::win32::Win32Profile profile;
     korvex::win32::Win32Installer installer;
     korvex::win32::Win32SystemInfo system;
     korvex::win32::Win32UserInterface ui;
-    korvex::platform::Log log;
-    korvex::platform::Platform machine{files, profile, installer, system, ui, log};
-    korvex::frontend::KorvexConfig run(machine);
-    return korvex::frontend::Main(run);
+    korvex::unattended::Switches switches;
+    switches.answers = EnvironmentVariable("KORVEX_ANSWERS").value_or("");
+    switches.record = EnvironmentVariable("KORVEX_RECORD").value_or("");
+    switches.log = EnvironmentVariable("KORVEX_LOG").value_or("");
+    return korvex::frontend::RunVarenInstall(switches, {files, profile, installer, system, ui});
 }

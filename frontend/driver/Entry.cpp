@@ -1,0 +1,24 @@
+// Starts a front-end run from its switches.
+#include "frontend/driver/Entry.h"
+
+#include "frontend/driver/KorvexConfig.h"
+
+namespace korvex::frontend {
+
+int RunVarenInstall(const unattended::Switches& switches, const unattended::Services& services) {
+    unattended::Session session("VarenInstall", "VarenInstall", switches, services);
+    if (!session.Start()) {
+        return exit_code::kFailed;
+    }
+    KorvexConfig run(session.platform());
+    // The region code has no question of its own: only an answer file sets it.
+    if (const unattended::AnswerFile* answers = session.answers()) {
+        if (auto region = answers->Get("VarenInstall", "AirtalkerRegion")) {
+            run.record.AirtalkerRegion = std::stoi(*region);
+        }
+    }
+    session.log().Write("start", "", "region " + std::to_string(run.record.AirtalkerRegion));
+    return Main(run);
+}
+
+} // namespace korvex::frontend

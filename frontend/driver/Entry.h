@@ -1,0 +1,13 @@
+// The front end's run as the program starts it: the switches, the answer file's region code,
+// then the installation steps.
+#pragma once
+
+#include "platform/unattended/Session.h"
+
+namespace korvex::frontend {
+
+// Returns the process exit code: 0 completed, 1602 cancelled in a settings dialog, 1603
+// stopped by a failure, a bad answer file or an unanswered question, 1605 not installed.
+int RunVarenInstall(const unattended::Switches& switches, const unattended::Services& services);
+
+} // namespace korvex::frontend

@@ -1,0 +1,35 @@
+// An interactive user interface that writes every answer given into an answer file, so that
+// replaying the file reproduces the run. The file is rewritten after each answer; sections
+// of the other program already in it are kept.
+#pragma once
+
+#include <string>
+
+#include "platform/FileSystem.h"
+#include "platform/Log.h"
+#include "platform/UserInterface.h"
+#include "platform/unattended/AnswerFile.h"
+
+namespace korvex::unattended {
+
+class RecordingUserInterface final : public platform::UserInterface {
+public:
+    RecordingUserInterface(platform::UserInterface& inner, platform::FileSystem& files,
+                           platform::Log& log, std::string path, std::string questions);
+
+    platform::Answer ShowMessage(const platform::MessageBoxRequest& request) override;
+    platform::DialogClose ShowDialog(platform::DialogModel& dialog) override;
+    void SetWaitCursor(bool on) override { inner_.SetWaitCursor(on); }
+
+private:
+    void Save();
+
+    platform::UserInterface& inner_;
+    platform::FileSystem& files_;
+    platform::Log& log_;
+    std::string path_;
+    std::string questions_;
+    AnswerFile answers_;
+};
+
+} // namespace korvex::unattended
