@@ -1,0 +1,118 @@
+# Helpers of the end-to-end scenarios: machines, runs of the real programs, byte checks.
+# Sourced by scripts/test-wine-e2e and scripts/demo.
+
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+KORVEX_WINE_HOME="${KORVEX_WINE_HOME:-$root/build/wine}"
+KORVEX_BIN="${KORVEX_BIN:-$root/build/mingw-x64/bin}"
+export KORVEX_WINE_HOME WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+passed=0
+failed=0
+
+# machine NAME [prepare-machine options]: a fresh machine; sets WINEPREFIX, C (drive C:) and
+# WIN (the Windows directory), and puts the programs in C:\kvx.
+machine() {
+    local name=$1
+    shift
+    export WINEPREFIX="$KORVEX_WINE_HOME/e2e/$name"
+    "$root/scripts/prepare-machine" "$WINEPREFIX" "$@"
+    C="$WINEPREFIX/drive_c"
+    WIN="$C/windows"
+    mkdir -p "$C/kvx"
+    cp "$KORVEX_BIN/VarenInstall.exe" "$KORVEX_BIN/upgradeprep.exe" "$KORVEX_BIN/korvex-launch.exe" \
+        "$C/kvx/"
+}
+
+# install_product VERSION: the KORVEx package installed on the current machine.
+install_product() {
+    local msi
+    msi=$("$root/scripts/make-korvex-msi" "$KORVEX_WINE_HOME/packages" "$1" | tail -n 1)
+    (cd "$(dirname "$msi")" && wine msiexec /qn /i "$(basename "$msi")")
+}
+
+# run PROGRAM [ARGUMENTS...]: runs C:\kvx\PROGRAM.exe through the launcher with the current
+# KORVEX_* switches; sets EXIT_CODE to the program's full exit code.
+run() {
+    local program=$1
+    shift
+    local out
+    out=$(cd "$C/kvx" && wine 'C:\kvx\korvex-launch.exe' "C:\\kvx\\$program.exe" "$@" 2>/dev/null |
+        tr -d '\r')
+    EXIT_CODE=$(echo "$out" | sed -n 's/^exit code //p' | tail -n 1)
+    wineserver -w
+}
+
+# answers TEXT: writes C:\answers.ini (CR LF line ends) and points KORVEX_ANSWERS at it.
+answers() {
+    printf '%s\n' "$1" | sed 's/$/\r/' >"$C/answers.ini"
+    export KORVEX_ANSWERS='C:\answers.ini' KORVEX_LOG='C:\run.log'
+    unset KORVEX_RECORD
+}
+
+ok() {
+    passed=$((passed + 1))
+    echo "  ok: $1"
+}
+
+bad() {
+    failed=$((failed + 1))
+    echo "  FAILED: $1"
+}
+
+# expect_exit CODE WHAT
+expect_exit() {
+    if [ "$EXIT_CODE" = "$1" ]; then ok "$2: exit code $1"; else bad "$2: exit code '$EXIT_CODE', expected $1"; fi
+}
+
+# expect_bytes FILE EXPECTED-TEXT: the file holds exactly the text, with CR LF line ends.
+expect_bytes() {
+    local file=$1 expected
+    expected=$(mktemp)
+    printf '%s\n' "$2" | sed 's/$/\r/' >"$expected"
+    if [ -f "$file" ] && cmp -s "$file" "$expected"; then
+        ok "$(basename "$file") byte for byte"
+    else
+        bad "$(basename "$file") differs"
+        diff <(cat -A "$expected") <(cat -A "$file" 2>&1) | head -n 20
+    fi
+    rm -f "$expected"
+}
+
+# expect_raw FILE TEXT: the file holds exactly TEXT, no line end added.
+expect_raw() {
+    if [ -f "$1" ] && [ "$(cat "$1"; printf x)" = "$2x" ]; then ok "$(basename "$1") is '$2'"; else bad "$1 is not '$2'"; fi
+}
+
+expect_same() {
+    if cmp -s "$1" "$2"; then ok "$(basename "$2") same as $(basename "$1")"; else bad "$2 differs from $1"; fi
+}
+
+expect_exists() {
+    if [ -e "$1" ]; then ok "exists: ${1#$C/}"; else bad "missing: ${1#$C/}"; fi
+}
+
+expect_missing() {
+    if [ ! -e "$1" ]; then ok "gone: ${1#$C/}"; else bad "still there: ${1#$C/}"; fi
+}
+
+# expect_log TEXT: the run's log has a line holding TEXT.
+expect_log() {
+    if grep -qF -- "$1" "$C/run.log" 2>/dev/null; then ok "log: $1"; else bad "no log line with: $1"; fi
+}
+
+# expect_tree DIR LISTING: the files and directories below DIR, one relative path a line,
+# sorted without regard to case.
+expect_tree() {
+    local actual
+    actual=$(cd "$1" 2>/dev/null && find . -mindepth 1 | sed 's|^\./||' | sort -f)
+    if [ "$actual" = "$(printf '%s\n' "$2" | sort -f)" ]; then
+        ok "tree ${1#$C/}"
+    else
+        bad "tree ${1#$C/} differs"
+        diff <(printf '%s\n' "$2" | sort -f) <(echo "$actual") | head -n 20
+    fi
+}
+
+# snapshot: a listing of every file of drive C: with its checksum, but the log.
+snapshot() {
+    (cd "$C" && find . -path ./run.log -prune -o -type f -print0 | sort -z | xargs -0 md5sum)
+}
