@@ -1,0 +1,20 @@
+// Starts an upgradeprep run from its switches.
+#include "upgradeprep/Entry.h"
+
+#include "upgradeprep/UpgradePrep.h"
+
+namespace korvex::upgradeprep {
+
+int RunUpgradePrepProgram(const unattended::Switches& switches,
+                          const unattended::Services& services, std::string_view commandLine) {
+    unattended::Session session("upgradeprep", "upgradeprep", switches, services);
+    if (!session.Start()) {
+        return kExitStopped;
+    }
+    session.log().Write("start", std::string(commandLine), "done");
+    const int code = RunUpgradePrep(session.platform(), commandLine);
+    session.log().Write("end", "", "exit code " + std::to_string(code));
+    return code;
+}
+
+} // namespace korvex::upgradeprep

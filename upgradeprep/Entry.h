@@ -1,0 +1,15 @@
+// upgradeprep as the installation starts it: the switches, then the run.
+#pragma once
+
+#include <string_view>
+
+#include "platform/unattended/Session.h"
+
+namespace korvex::upgradeprep {
+
+// Returns the exit code: 0, 259 or 1602 as the run decides, 1603 for an answer file that
+// cannot be read, is not valid, or does not answer a question the run reaches.
+int RunUpgradePrepProgram(const unattended::Switches& switches,
+                          const unattended::Services& services, std::string_view commandLine);
+
+} // namespace korvex::upgradeprep

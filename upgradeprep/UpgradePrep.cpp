@@ -1,0 +1,419 @@
+// The upgrade preparation tool's procedures over the platform interfaces.
+#include "upgradeprep/UpgradePrep.h"
+
+#include <algorithm>
+#include <climits>
+#include <set>
+#include <utility>
+#include <vector>
+
+namespace korvex::upgradeprep {
+
+using platform::Answer;
+using platform::DirectoryEntry;
+using platform::FileSystem;
+using platform::Platform;
+
+namespace {
+
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
+
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+// Characters up to the blank end a program name and are skipped after it: the blank and the
+// control characters.
+bool IsBlankOrControl(char c) {
+    return static_cast<unsigned char>(c) <= ' ';
+}
+
+// Reads one number as "%d" does, from `pos`: blanks, an optional sign, at least one digit.
+// Moves `pos` past it and answers true, or answers false and leaves `pos` alone.
+bool ReadNumber(std::string_view text, std::size_t& pos, int& number) {
+    std::size_t i = pos;
+    while (i < text.size() && IsBlank(text[i])) {
+        ++i;
+    }
+    bool negative = false;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
+        negative = text[i] == '-';
+        ++i;
+    }
+    const std::size_t digits = i;
+    // Clamped as it grows, so a long run of digits cannot overflow.
+    constexpr long long kCeiling = static_cast<long long>(INT_MAX) + 1;
+    long long value = 0;
+    while (i < text.size() && IsDigit(text[i])) {
+        value = std::min(value * 10 + (text[i] - '0'), kCeiling);
+        ++i;
+    }
+    if (i == digits) {
+        return false;
+    }
+    if (negative) {
+        value = -value;
+    }
+    number = static_cast<int>(std::clamp<long long>(value, INT_MIN, INT_MAX));
+    pos = i;
+    return true;
+}
+
+// Windows names compare without regard to case; the names compared here are ASCII.
+std::string FoldCase(std::string_view name) {
+    std::string folded(name);
+    for (char& c : folded) {
+        if (c >= 'A' && c <= 'Z') {
+            c = static_cast<char>(c - 'A' + 'a');
+        }
+    }
+    return folded;
+}
+
+bool AskYes(Platform& machine, std::string text, std::string_view prompt) {
+    platform::MessageBoxRequest request;
+    request.text = std::move(text);
+    request.title = std::string(kTitle);
+    request.buttons = platform::Buttons::YesNo;
+    request.icon = platform::Icon::None;
+    request.prompt = std::string(prompt);
+    return machine.ui.ShowMessage(request) == Answer::Yes;
+}
+
+// The entries of one search, read to its end and closed before the caller moves or deletes
+// any of them: changing a directory while a Win32 search of it is open may make the search
+// skip or repeat entries, depending on the file system. A search that finds nothing or cannot
+// be made gives no entries; the failure itself is the file system's to report.
+std::vector<DirectoryEntry> List(FileSystem& files, const std::string& pattern) {
+    std::vector<DirectoryEntry> entries;
+    auto search = files.Search(pattern);
+    if (!search.ok()) {
+        return entries;
+    }
+    while (auto entry = search.value()->Next()) {
+        entries.push_back(std::move(*entry));
+    }
+    return entries;
+}
+
+// The configuration files of the deletion list are the ones the preservation moves into the
+// holding directory: netio.ini (held as cnetio.ini) and the *.cfg files.
+constexpr std::string_view kNetworkSettings = "netio.ini";
+constexpr std::string_view kHeldNetworkSettings = "cnetio.ini";
+
+bool IsConfigurationFile(std::string_view listedName) {
+    return listedName == kNetworkSettings || listedName.ends_with(".cfg");
+}
+
+std::string_view HeldName(std::string_view listedName) {
+    return listedName == kNetworkSettings ? kHeldNetworkSettings : listedName;
+}
+
+// The names (case folded) of the files, not directories, that a pattern lists.
+std::set<std::string> FileNames(FileSystem& files, const std::string& pattern) {
+    std::set<std::string> names;
+    for (const DirectoryEntry& entry : List(files, pattern)) {
+        if (!platform::IsDirectory(entry.attributes)) {
+            names.insert(FoldCase(entry.name));
+        }
+    }
+    return names;
+}
+
+std::string ProgramDirectory(std::string_view root) {
+    return std::string(root) + "korvex\\";
+}
+
+std::string HoldingDirectory(std::string_view root) {
+    return std::string(root) + std::string(kHoldingDirectoryName);
+}
+
+// Writes the installed version string to "up.ok" in the directory of the main program, whose
+// path the component query gave; without a usable path no marker is written.
+void WriteMarker(Platform& machine, const Result<std::string>& componentPath,
+                 std::string_view versionString) {
+    if (!componentPath.ok()) {
+        machine.log.Write("marker file", kMarkerFileName,
+                          "not written: the main program's path is unknown: " +
+                              componentPath.error().Describe());
+        return;
+    }
+    const std::string& path = componentPath.value();
+    if (path.size() < kMainProgramNameLength) {
+        machine.log.Write("marker file", kMarkerFileName,
+                          "not written: the main program's path \"" + path +
+                              "\" is shorter than korvex.exe");
+        return;
+    }
+    const std::string marker =
+        path.substr(0, path.size() - kMainProgramNameLength) + std::string(kMarkerFileName);
+    const Status written = machine.files.WriteFile(marker, versionString);
+    machine.log.Write("marker file", marker,
+                      written.ok() ? "written: " + std::string(versionString)
+                                   : "not written: " + written.Describe());
+}
+
+} // namespace
+
+std::string NewVersionText(std::string_view commandLine) {
+    std::size_t pos = 0;
+    if (!commandLine.empty() && commandLine.front() == '"') {
+        const std::size_t closing = commandLine.find('"', 1);
+        pos = closing == std::string_view::npos ? commandLine.size() : closing + 1;
+    } else {
+        while (pos < commandLine.size() && !IsBlankOrControl(commandLine[pos])) {
+            ++pos;
+        }
+    }
+    while (pos < commandLine.size() && IsBlankOrControl(commandLine[pos])) {
+        ++pos;
+    }
+    return std::string(commandLine.substr(pos));
+}
+
+VersionNumbers ParseVersion(std::string_view versionString) {
+    VersionNumbers version;
+    int* const numbers[] = {&version.major, &version.minor, &version.build, &version.revision};
+    std::size_t pos = 0;
+    for (std::size_t i = 0; i < std::size(numbers); ++i) {
+        if (i > 0) {
+            if (pos >= versionString.size() || versionString[pos] != '.') {
+                break;
+            }
+            ++pos;
+        }
+        if (!ReadNumber(versionString, pos, *numbers[i])) {
+            break;
+        }
+    }
+    return version;
+}
+
+char VersionLetter(long long n) {
+    const long long code = ((64 + n) % 128 + 128) % 128;
+    return static_cast<char>(code);
+}
+
+std::string UpgradeQuestion(std::string_view installedVersion, std::string_view newVersionText) {
+    const VersionNumbers v = ParseVersion(installedVersion);
+    std::string question = "Upgrade KORVEx from version ";
+    const auto numbered = [&question](int major, int minor, char letter) {
+        question += std::to_string(major);
+        question += '.';
+        question += std::to_string(minor);
+        question += letter;
+    };
+    if (v.major == 6) {
+        if (v.build == 26) {
+            question += "6.0w(b)";
+        } else if (v.build == 27) {
+            question += "6.0w(c)";
+        } else if (v.build == 28) {
+            question += "6.0w(d)";
+        } else if (v.build <= 17) {
+            numbered(6, v.minor, VersionLetter(14));
+        } else if (v.build <= 22) {
+            numbered(6, v.minor, VersionLetter(v.build));
+        } else {
+            // From build 23 on the letter is that of the build before: 22 and 23 both show V.
+            numbered(6, v.minor, VersionLetter(static_cast<long long>(v.build) - 1));
+        }
+    } else if (v.major == 7) {
+        numbered(7, 0, VersionLetter(v.minor != 0 ? v.minor : v.build));
+    } else {
+        // No letter scheme is known for other major versions: name the version as installed.
+        question += installedVersion;
+    }
+    question += " to version ";
+    question += newVersionText;
+    return question;
+}
+
+std::optional<std::string> FindRegisteredProduct(Platform& machine) {
+    for (std::uint32_t index = 0;; ++index) {
+        auto product = machine.installer.EnumProducts(index);
+        if (!product.ok()) {
+            // Any failure of the enumeration ends it, as its end does.
+            machine.log.Write("registered product", std::to_string(index),
+                              "enumeration ended: " + product.error().Describe());
+            return std::nullopt;
+        }
+        if (!product.value()) {
+            machine.log.Write("registered product", kProductName, "none");
+            return std::nullopt;
+        }
+        const std::string& code = *product.value();
+        // A product whose name cannot be read does not match.
+        auto name = machine.installer.ProductInfo(code, "InstalledProductName");
+        if (name.ok() && name.value() == kProductName) {
+            machine.log.Write("registered product", kProductName, "found: " + code);
+            return code;
+        }
+    }
+}
+
+int UpgradeRegisteredProduct(Platform& machine, std::string_view productCode,
+                             std::string_view newVersionText) {
+    auto version = machine.installer.ProductInfo(productCode, "VersionString");
+    std::string versionString;
+    if (version.ok()) {
+        versionString = std::move(version.value());
+    } else {
+        machine.log.Write("installed version", productCode,
+                          "unknown, taken as empty: " + version.error().Describe());
+    }
+    const Result<std::string> componentPath =
+        machine.installer.ComponentPath(productCode, kMainProgramComponent);
+
+    if (!AskYes(machine, UpgradeQuestion(versionString, newVersionText), kUpgradePrompt)) {
+        machine.log.Write("upgrade", versionString, "declined");
+        return kExitUpgradeDeclined;
+    }
+    WriteMarker(machine, componentPath, versionString);
+    return kExitDone;
+}
+
+void DeleteShortcuts(Platform& machine) {
+    auto windows = machine.files.WindowsDirectory();
+    if (!windows.ok()) {
+        machine.log.Write("shortcuts", "", "not deleted: " + windows.error().Describe());
+        return;
+    }
+    const std::string startMenu = windows.value() + "\\start menu\\programs\\korvex\\";
+    for (const DirectoryEntry& entry : List(machine.files, startMenu + "*.lnk")) {
+        (void)machine.files.DeleteFile(startMenu + entry.name);
+    }
+    const std::string desktop = windows.value() + "\\desktop\\";
+    for (const DirectoryEntry& entry : List(machine.files, desktop + "korvex*.lnk")) {
+        (void)machine.files.DeleteFile(desktop + entry.name);
+    }
+}
+
+std::optional<std::string> FindEarlierInstallation(Platform& machine) {
+    for (char letter = 'A'; letter <= 'Z'; ++letter) {
+        const std::string root{letter, ':', '\\'};
+        if (machine.files.GetDriveType(root) != platform::DriveType::Fixed) {
+            continue;
+        }
+        const std::string mainProgram = ProgramDirectory(root) + "korvex.exe";
+        bool found = false;
+        if (auto search = machine.files.Search(mainProgram); search.ok()) {
+            const auto entry = search.value()->Next();
+            found = entry && !platform::IsDirectory(entry->attributes);
+        }
+        machine.log.Write("earlier installation", root,
+                          found ? "found: " + mainProgram : std::string("none"));
+        if (found) {
+            return root;
+        }
+    }
+    return std::nullopt;
+}
+
+void PreserveConfiguration(Platform& machine, std::string_view root) {
+    FileSystem& files = machine.files;
+    const std::string program = ProgramDirectory(root);
+    const std::string holding = HoldingDirectory(root) + "\\";
+
+    // A holding directory left by an earlier run is used as found.
+    (void)files.CreateDirectory(HoldingDirectory(root));
+    (void)files.MoveFile(program + std::string(kNetworkSettings),
+                         holding + std::string(kHeldNetworkSettings));
+
+    const auto moveMatching = [&](std::string_view pattern, bool exceptMessageFiles) {
+        for (const DirectoryEntry& entry : List(files, program + std::string(pattern))) {
+            // The holding directory is flat: it takes files only.
+            if (platform::IsDirectory(entry.attributes)) {
+                continue;
+            }
+            // Exact comparison: MSGINFO.CFG in capitals goes with the first pass.
+            if (exceptMessageFiles &&
+                (entry.name == "msginfo.cfg" || entry.name == "msgfilt.cfg")) {
+                continue;
+            }
+            (void)files.MoveFile(program + entry.name, holding + entry.name);
+        }
+    };
+    moveMatching("*.cfg", true);
+    moveMatching("*.4kr", false);
+    moveMatching("*.4kp", false);
+    // Again, without exceptions: the two message files go last, and a file whose first move
+    // failed gets a second chance.
+    moveMatching("*.cfg", false);
+}
+
+void DeleteEarlierVersion(Platform& machine, std::string_view root, bool keptConfiguration) {
+    FileSystem& files = machine.files;
+    const std::string program = ProgramDirectory(root);
+
+    // When the user asked to keep the configuration files, one that is not in the holding
+    // directory could not be moved there and must survive in the program directory. When the
+    // holding directory cannot be listed, nothing counts as held and every one survives.
+    std::set<std::string> held;
+    std::set<std::string> present;
+    if (keptConfiguration) {
+        held = FileNames(files, HoldingDirectory(root) + "\\*.*");
+        present = FileNames(files, program + "*.*");
+    }
+
+    for (std::string_view name : kDeletionList) {
+        if (keptConfiguration && IsConfigurationFile(name) &&
+            !held.contains(std::string(HeldName(name)))) {
+            if (present.contains(std::string(name))) {
+                machine.log.Write("configuration file", program + std::string(name),
+                                  "kept: it could not be moved to " + HoldingDirectory(root));
+            }
+            continue;
+        }
+        (void)files.DeleteFile(program + std::string(name));
+    }
+
+    // Only plain archived files go: read-only, hidden and system files, directories and files
+    // with the normal attribute stay.
+    const std::string tcpip = program + "tcpip\\";
+    for (const DirectoryEntry& entry : List(files, program + "TCPIP\\*.*")) {
+        if (entry.attributes == platform::attr::kArchive) {
+            (void)files.DeleteFile(tcpip + entry.name);
+        }
+    }
+}
+
+int SearchAndDeleteEarlierVersions(Platform& machine) {
+    if (!AskYes(machine, std::string(kAnnouncementText), kAnnouncementPrompt)) {
+        machine.log.Write("search and delete", "", "declined");
+        return kExitSearchDeclined;
+    }
+    DeleteShortcuts(machine);
+    // Only the first drive with an earlier installation is handled.
+    const std::optional<std::string> root = FindEarlierInstallation(machine);
+    if (!root) {
+        return kExitDone;
+    }
+    const bool keep = AskYes(machine, std::string(kKeepQuestionText), kKeepPrompt);
+    machine.log.Write("configuration files", ProgramDirectory(*root),
+                      keep ? "keep in " + HoldingDirectory(*root) : std::string("delete"));
+    if (keep) {
+        PreserveConfiguration(machine, *root);
+    }
+    DeleteEarlierVersion(machine, *root, keep);
+    return kExitDone;
+}
+
+int RunUpgradePrep(Platform& machine, std::string_view commandLine) {
+    const std::string newVersionText = NewVersionText(commandLine);
+    try {
+        if (const std::optional<std::string> product = FindRegisteredProduct(machine)) {
+            return UpgradeRegisteredProduct(machine, *product, newVersionText);
+        }
+        return SearchAndDeleteEarlierVersions(machine);
+    } catch (const platform::RunStopped& stopped) {
+        // A question that could not be answered (an answer file without the answer) stops the
+        // run where it stands: nothing is guessed, and the installation is told it failed.
+        machine.log.Write("stop", stopped.what(), "exit code 1603");
+        return kExitStopped;
+    }
+}
+
+} // namespace korvex::upgradeprep
