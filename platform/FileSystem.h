@@ -53,6 +53,9 @@ public:
     // The next entry, or nothing when the search has ended (FindNextFile failing with
     // ERROR_NO_MORE_FILES or any other error).
     virtual std::optional<DirectoryEntry> Next() = 0;
+    // Why the search ended, once Next has returned nothing: success when the entries ran out
+    // (ERROR_NO_MORE_FILES), otherwise the error FindNextFile failed with.
+    virtual Status Ended() const { return Status(); }
 };
 
 class FileSystem {

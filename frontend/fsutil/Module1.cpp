@@ -95,6 +95,10 @@ CopyResult CopyDirectoryFiles(FileSystem& files, std::string_view source,
             return CopyFailure{"copy file", from, copied.error()};
         }
     }
+    // A listing cut short by an error would otherwise look like a finished copy.
+    if (Status ended = search.value()->Ended(); !ended.ok()) {
+        return CopyFailure{"list", std::string(source), ended.error()};
+    }
     return std::nullopt;
 }
 
@@ -128,6 +132,9 @@ CopyResult CopyDirectoryTree(FileSystem& files, std::string_view source,
                 (attributes.value() & attr::kReparsePoint) == 0) {
                 subdirectories.push_back(std::move(entry->name));
             }
+        }
+        if (Status ended = search.value()->Ended(); !ended.ok()) {
+            return CopyFailure{"list", std::string(source), ended.error()};
         }
     }
     for (const std::string& name : subdirectories) {

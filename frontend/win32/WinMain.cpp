@@ -1,7 +1,5 @@
 // Windows entry point of VarenInstall: builds the Win32 machine, reads the switches from the
 // environment and runs the installation. This file holds only Windows-specific code.
-#include <windows.h>
-
 #include "frontend/driver/Entry.h"
 #include "platform/win32/Process.h"
 #include "platform/win32/Win32FileSystem.h"
@@ -9,6 +7,10 @@
 #include "platform/win32/Win32Profile.h"
 #include "platform/win32/Win32SystemInfo.h"
 #include "platform/win32/Win32UserInterface.h"
+
+// Last, for the WinMain signature only: its macros (DeleteFile, MoveFile, ...) would rename the
+// platform interfaces' methods in the headers above.
+#include <windows.h>
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     using korvex::win32::EnvironmentVariable;

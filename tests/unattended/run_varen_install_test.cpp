@@ -36,11 +36,12 @@ protected:
 TEST_F(RunVarenInstallTest, ABadAnswerFileStopsBeforeAnythingChanges) {
     windows.PutFile("C:\\answers.ini", "[VarenInstall]\r\nOverwriteCsuinfo=Sometimes\r\n");
     windows.PutFile("C:\\run.log", "");
-    const std::string before = windows.Describe();
+    const std::vector<std::string> before = windows.Tree("C:\\");
     EXPECT_EQ(Run("C:\\answers.ini"), exit_code::kFailed);
     EXPECT_NE(Log().find("OverwriteCsuinfo"), std::string::npos) << Log();
     windows.PutFile("C:\\run.log", ""); // the log is the one thing the run may write
-    EXPECT_EQ(windows.Describe(), before);
+    EXPECT_EQ(windows.Tree("C:\\"), before);
+    EXPECT_EQ(windows.Contents("C:\\WINDOWS\\NELK.INI"), "[Comms]\r\nLink Type=Serial-System\r\n");
     EXPECT_TRUE(windows.ui().transcript().empty());
 }
 
