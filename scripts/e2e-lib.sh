@@ -112,7 +112,9 @@ expect_tree() {
     fi
 }
 
-# snapshot: a listing of every file of drive C: with its checksum, but the log.
+# snapshot: a listing of every file of drive C: with its checksum, but the log and the
+# answer file.
 snapshot() {
-    (cd "$C" && find . -path ./run.log -prune -o -type f -print0 | sort -z | xargs -0 md5sum)
+    (cd "$C" && find . \( -path ./run.log -o -path ./answers.ini \) -prune -o -type f -print0 |
+        sort -z | xargs -0 md5sum)
 }
