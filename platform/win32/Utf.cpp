@@ -1,0 +1,37 @@
+// UTF-8 <-> UTF-16 through MultiByteToWideChar and WideCharToMultiByte.
+#include "platform/win32/Utf.h"
+
+#include "platform/win32/WindowsHeaders.h"
+#include <climits>
+
+namespace korvex::win32 {
+
+std::wstring Widen(std::string_view utf8) {
+    if (utf8.empty() || utf8.size() > INT_MAX) {
+        return {};
+    }
+    const int inputLength = static_cast<int>(utf8.size());
+    const int length = ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), inputLength, nullptr, 0);
+    std::wstring wide(static_cast<std::size_t>(length), L'\0');
+    if (length > 0) {
+        ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), inputLength, wide.data(), length);
+    }
+    return wide;
+}
+
+std::string Narrow(std::wstring_view utf16) {
+    if (utf16.empty() || utf16.size() > INT_MAX) {
+        return {};
+    }
+    const int inputLength = static_cast<int>(utf16.size());
+    const int length =
+        ::WideCharToMultiByte(CP_UTF8, 0, utf16.data(), inputLength, nullptr, 0, nullptr, nullptr);
+    std::string narrow(static_cast<std::size_t>(length), '\0');
+    if (length > 0) {
+        ::WideCharToMultiByte(CP_UTF8, 0, utf16.data(), inputLength, narrow.data(), length, nullptr,
+                              nullptr);
+    }
+    return narrow;
+}
+
+} // namespace korvex::win32

@@ -1,0 +1,245 @@
+// The file system through the Win32 kernel API.
+#include "platform/win32/Win32FileSystem.h"
+
+#include "platform/win32/WindowsHeaders.h"
+#include <algorithm>
+
+#include "platform/win32/Process.h"
+#include "platform/win32/Utf.h"
+#include "platform/win32/Win32Error.h"
+
+namespace korvex::win32 {
+
+namespace {
+
+// A file handle closed on destruction.
+class FileHandle {
+public:
+    explicit FileHandle(HANDLE handle) : handle_(handle) {}
+    ~FileHandle() {
+        if (valid()) {
+            ::CloseHandle(handle_);
+        }
+    }
+    FileHandle(const FileHandle&) = delete;
+    FileHandle& operator=(const FileHandle&) = delete;
+
+    bool valid() const { return handle_ != INVALID_HANDLE_VALUE; }
+    HANDLE get() const { return handle_; }
+
+private:
+    HANDLE handle_;
+};
+
+class Win32DirectorySearch final : public platform::DirectorySearch {
+public:
+    // Takes a handle from a successful FindFirstFileW and the entry it found.
+    Win32DirectorySearch(HANDLE handle, const WIN32_FIND_DATAW& first)
+        : handle_(handle), data_(first) {}
+    ~Win32DirectorySearch() override { ::FindClose(handle_); }
+    Win32DirectorySearch(const Win32DirectorySearch&) = delete;
+    Win32DirectorySearch& operator=(const Win32DirectorySearch&) = delete;
+
+    std::optional<platform::DirectoryEntry> Next() override {
+        if (ended_) {
+            return std::nullopt;
+        }
+        if (firstPending_) {
+            firstPending_ = false;
+        } else if (!::FindNextFileW(handle_, &data_)) {
+            // ERROR_NO_MORE_FILES or a failure: the search is over either way.
+            ended_ = true;
+            return std::nullopt;
+        }
+        return platform::DirectoryEntry{Narrow(data_.cFileName), data_.dwFileAttributes};
+    }
+
+private:
+    HANDLE handle_;
+    WIN32_FIND_DATAW data_;
+    bool firstPending_ = true;
+    bool ended_ = false;
+};
+
+// Writes all the bytes to an open handle, in pieces a DWORD can count.
+Status WriteAll(HANDLE handle, std::string_view bytes) {
+    constexpr std::size_t kPiece = 1u << 30;
+    while (!bytes.empty()) {
+        const DWORD piece = static_cast<DWORD>(std::min(bytes.size(), kPiece));
+        DWORD written = 0;
+        if (!::WriteFile(handle, bytes.data(), piece, &written, nullptr)) {
+            return LastErrorStatus();
+        }
+        if (written == 0) {
+            return Status::Failure(ERROR_HANDLE_DISK_FULL);
+        }
+        bytes.remove_prefix(written);
+    }
+    return {};
+}
+
+// Calls a Win32 function of the GetWindowsDirectoryW kind, which fills a buffer and returns
+// the length written, or the size it needs (terminator included) when the buffer is too
+// small, or 0 on failure. Grows the buffer until the answer fits.
+template <class Fill> Result<std::string> WholeString(Fill fill) {
+    std::wstring buffer(MAX_PATH + 1, L'\0');
+    for (;;) {
+        const DWORD length = fill(buffer.data(), static_cast<DWORD>(buffer.size()));
+        if (length == 0) {
+            return LastError();
+        }
+        if (length < buffer.size()) {
+            buffer.resize(length);
+            return Narrow(buffer);
+        }
+        buffer.assign(length, L'\0');
+    }
+}
+
+} // namespace
+
+Win32FileSystem::Win32FileSystem() {
+    QuietCriticalErrors();
+}
+
+Result<std::unique_ptr<platform::DirectorySearch>>
+Win32FileSystem::Search(std::string_view pattern) {
+    WIN32_FIND_DATAW data{};
+    const HANDLE handle = ::FindFirstFileW(Widen(pattern).c_str(), &data);
+    if (handle == INVALID_HANDLE_VALUE) {
+        return LastError();
+    }
+    return std::unique_ptr<platform::DirectorySearch>(
+        std::make_unique<Win32DirectorySearch>(handle, data));
+}
+
+Result<std::uint32_t> Win32FileSystem::GetAttributes(std::string_view path) {
+    const DWORD attributes = ::GetFileAttributesW(Widen(path).c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+        return LastError();
+    }
+    return static_cast<std::uint32_t>(attributes);
+}
+
+Status Win32FileSystem::SetAttributes(std::string_view path, std::uint32_t attributes) {
+    if (!::SetFileAttributesW(Widen(path).c_str(), attributes)) {
+        return LastErrorStatus();
+    }
+    return {};
+}
+
+Status Win32FileSystem::CopyFile(std::string_view from, std::string_view to) {
+    if (!::CopyFileW(Widen(from).c_str(), Widen(to).c_str(), FALSE)) {
+        return LastErrorStatus();
+    }
+    return {};
+}
+
+Status Win32FileSystem::MoveFile(std::string_view from, std::string_view to) {
+    if (!::MoveFileW(Widen(from).c_str(), Widen(to).c_str())) {
+        return LastErrorStatus();
+    }
+    return {};
+}
+
+Status Win32FileSystem::DeleteFile(std::string_view path) {
+    if (!::DeleteFileW(Widen(path).c_str())) {
+        return LastErrorStatus();
+    }
+    return {};
+}
+
+Status Win32FileSystem::CreateDirectory(std::string_view path) {
+    if (!::CreateDirectoryW(Widen(path).c_str(), nullptr)) {
+        return LastErrorStatus();
+    }
+    return {};
+}
+
+Status Win32FileSystem::RemoveDirectory(std::string_view path) {
+    if (!::RemoveDirectoryW(Widen(path).c_str())) {
+        return LastErrorStatus();
+    }
+    return {};
+}
+
+Result<std::string> Win32FileSystem::GetShortPathName(std::string_view path) {
+    const std::wstring longPath = Widen(path);
+    return WholeString([&](wchar_t* buffer, DWORD size) {
+        return ::GetShortPathNameW(longPath.c_str(), buffer, size);
+    });
+}
+
+Result<std::string> Win32FileSystem::ReadFile(std::string_view path) {
+    FileHandle file(::CreateFileW(Widen(path).c_str(), GENERIC_READ,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.valid()) {
+        return LastError();
+    }
+    std::string bytes;
+    LARGE_INTEGER size{};
+    if (::GetFileSizeEx(file.get(), &size) && size.QuadPart > 0) {
+        bytes.reserve(static_cast<std::size_t>(size.QuadPart));
+    }
+    // Read to the end rather than to the size asked before: the file may change meanwhile.
+    char piece[64 * 1024];
+    for (;;) {
+        DWORD read = 0;
+        if (!::ReadFile(file.get(), piece, sizeof piece, &read, nullptr)) {
+            return LastError();
+        }
+        if (read == 0) {
+            return bytes;
+        }
+        bytes.append(piece, read);
+    }
+}
+
+Status Win32FileSystem::WriteFile(std::string_view path, std::string_view bytes) {
+    FileHandle file(::CreateFileW(Widen(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                  CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.valid()) {
+        return LastErrorStatus();
+    }
+    return WriteAll(file.get(), bytes);
+}
+
+Status Win32FileSystem::AppendFile(std::string_view path, std::string_view bytes) {
+    FileHandle file(::CreateFileW(Widen(path).c_str(), FILE_APPEND_DATA | SYNCHRONIZE,
+                                  FILE_SHARE_READ, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                                  nullptr));
+    if (!file.valid()) {
+        return LastErrorStatus();
+    }
+    return WriteAll(file.get(), bytes);
+}
+
+std::uint32_t Win32FileSystem::LogicalDrives() {
+    return static_cast<std::uint32_t>(::GetLogicalDrives());
+}
+
+platform::DriveType Win32FileSystem::GetDriveType(std::string_view root) {
+    return static_cast<platform::DriveType>(::GetDriveTypeW(Widen(root).c_str()));
+}
+
+Result<std::string> Win32FileSystem::CurrentDirectory() {
+    return WholeString(
+        [](wchar_t* buffer, DWORD size) { return ::GetCurrentDirectoryW(size, buffer); });
+}
+
+Result<std::string> Win32FileSystem::WindowsDirectory() {
+    Result<std::string> directory = WholeString(
+        [](wchar_t* buffer, DWORD size) { return ::GetWindowsDirectoryW(buffer, size); });
+    if (!directory.ok()) {
+        return directory;
+    }
+    std::string& path = directory.value();
+    const bool bareRoot = path.size() == 3 && path[1] == ':';
+    if (!bareRoot && path.size() > 1 && path.back() == '\\') {
+        path.pop_back();
+    }
+    return directory;
+}
+
+} // namespace korvex::win32
