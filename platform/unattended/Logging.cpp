@@ -27,7 +27,78 @@ std::string AnswerWord(platform::Answer answer) {
     return "?";
 }
 
+// "Not there" answers of a query are what the run asks about; other failures are logged.
+bool IsNotThere(std::uint32_t code) {
+    return code == win::kFileNotFound || code == win::kPathNotFound || code == win::kNoMoreFiles;
+}
+
+template <class T>
+const Result<T>& LogFailedQuery(platform::Log& log, std::string_view action,
+                                std::string_view argument, const Result<T>& result) {
+    if (!result.ok() && !IsNotThere(result.code())) {
+        log.Write(action, argument, result.error().Describe());
+    }
+    return result;
+}
+
+// A search whose end by an error (rather than by running out of entries) is logged.
+class LoggingDirectorySearch final : public platform::DirectorySearch {
+public:
+    LoggingDirectorySearch(std::unique_ptr<platform::DirectorySearch> inner, platform::Log& log,
+                           std::string pattern)
+        : inner_(std::move(inner)), log_(log), pattern_(std::move(pattern)) {}
+
+    std::optional<platform::DirectoryEntry> Next() override {
+        auto entry = inner_->Next();
+        if (!entry && !logged_) {
+            logged_ = true;
+            if (Status ended = inner_->Ended(); !ended.ok()) {
+                log_.Write("search", pattern_, "ended early: " + ended.error().Describe());
+            }
+        }
+        return entry;
+    }
+    Status Ended() const override { return inner_->Ended(); }
+
+private:
+    std::unique_ptr<platform::DirectorySearch> inner_;
+    platform::Log& log_;
+    std::string pattern_;
+    bool logged_ = false;
+};
+
 } // namespace
+
+Result<std::unique_ptr<platform::DirectorySearch>>
+LoggingFileSystem::Search(std::string_view pattern) {
+    auto search = inner_.Search(pattern);
+    if (!search.ok()) {
+        LogFailedQuery(log_, "search", pattern, search);
+        return search;
+    }
+    return std::unique_ptr<platform::DirectorySearch>(std::make_unique<LoggingDirectorySearch>(
+        std::move(search).value(), log_, std::string(pattern)));
+}
+
+Result<std::uint32_t> LoggingFileSystem::GetAttributes(std::string_view path) {
+    return LogFailedQuery(log_, "attributes", path, inner_.GetAttributes(path));
+}
+
+Result<std::string> LoggingFileSystem::GetShortPathName(std::string_view path) {
+    return LogFailedQuery(log_, "short-path", path, inner_.GetShortPathName(path));
+}
+
+Result<std::string> LoggingFileSystem::ReadFile(std::string_view path) {
+    return LogFailedQuery(log_, "read-file", path, inner_.ReadFile(path));
+}
+
+Result<std::string> LoggingFileSystem::CurrentDirectory() {
+    return LogFailedQuery(log_, "current-directory", "", inner_.CurrentDirectory());
+}
+
+Result<std::string> LoggingFileSystem::WindowsDirectory() {
+    return LogFailedQuery(log_, "windows-directory", "", inner_.WindowsDirectory());
+}
 
 std::string EscapeForLog(std::string_view text) {
     std::string out;

@@ -1,6 +1,7 @@
 // Decorators that write a log line for every change a run makes: file operations, INI keys,
 // message boxes with their answers, dialogs with their results and control states. Reads and
-// searches are not logged.
+// searches are logged only when they fail with anything but "not found", so that a failure the
+// run treats as an answer (a directory test, a file test) still leaves its line.
 #pragma once
 
 #include "platform/FileSystem.h"
@@ -14,30 +15,24 @@ class LoggingFileSystem final : public platform::FileSystem {
 public:
     LoggingFileSystem(platform::FileSystem& inner, platform::Log& log) : inner_(inner), log_(log) {}
 
-    Result<std::unique_ptr<platform::DirectorySearch>> Search(std::string_view pattern) override {
-        return inner_.Search(pattern);
-    }
-    Result<std::uint32_t> GetAttributes(std::string_view path) override {
-        return inner_.GetAttributes(path);
-    }
+    Result<std::unique_ptr<platform::DirectorySearch>> Search(std::string_view pattern) override;
+    Result<std::uint32_t> GetAttributes(std::string_view path) override;
     Status SetAttributes(std::string_view path, std::uint32_t attributes) override;
     Status CopyFile(std::string_view from, std::string_view to) override;
     Status MoveFile(std::string_view from, std::string_view to) override;
     Status DeleteFile(std::string_view path) override;
     Status CreateDirectory(std::string_view path) override;
     Status RemoveDirectory(std::string_view path) override;
-    Result<std::string> GetShortPathName(std::string_view path) override {
-        return inner_.GetShortPathName(path);
-    }
-    Result<std::string> ReadFile(std::string_view path) override { return inner_.ReadFile(path); }
+    Result<std::string> GetShortPathName(std::string_view path) override;
+    Result<std::string> ReadFile(std::string_view path) override;
     Status WriteFile(std::string_view path, std::string_view bytes) override;
     Status AppendFile(std::string_view path, std::string_view bytes) override;
     std::uint32_t LogicalDrives() override { return inner_.LogicalDrives(); }
     platform::DriveType GetDriveType(std::string_view root) override {
         return inner_.GetDriveType(root);
     }
-    Result<std::string> CurrentDirectory() override { return inner_.CurrentDirectory(); }
-    Result<std::string> WindowsDirectory() override { return inner_.WindowsDirectory(); }
+    Result<std::string> CurrentDirectory() override;
+    Result<std::string> WindowsDirectory() override;
 
 private:
     platform::FileSystem& inner_;

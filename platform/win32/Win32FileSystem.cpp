@@ -47,18 +47,26 @@ public:
         if (firstPending_) {
             firstPending_ = false;
         } else if (!::FindNextFileW(handle_, &data_)) {
-            // ERROR_NO_MORE_FILES or a failure: the search is over either way.
+            // ERROR_NO_MORE_FILES or a failure: the search is over either way; Ended tells
+            // which.
+            const DWORD code = ::GetLastError();
+            if (code != ERROR_NO_MORE_FILES) {
+                ended_with_ = Status(ErrorFromCode(code));
+            }
             ended_ = true;
             return std::nullopt;
         }
         return platform::DirectoryEntry{Narrow(data_.cFileName), data_.dwFileAttributes};
     }
 
+    Status Ended() const override { return ended_with_; }
+
 private:
     HANDLE handle_;
     WIN32_FIND_DATAW data_;
     bool firstPending_ = true;
     bool ended_ = false;
+    Status ended_with_;
 };
 
 // Writes all the bytes to an open handle, in pieces a DWORD can count.
