@@ -3,6 +3,7 @@
 
 #include <cstdio>
 
+#include "frontend/driver/Settings.h"
 #include "frontend/driver/Staging.h"
 #include "frontend/fsutil/Module1.h"
 
@@ -146,6 +147,16 @@ int RunSteps(KorvexConfig& run) {
     } else {
         OfferNewConfigFiles(run);
     }
+
+    UpdateKorvexSettings(run);
+    if (run.record.SetupCancelled) {
+        return exit_code::kCancelled;
+    }
+    UpdateYmvSettings(run);
+    if (run.record.SetupCancelled) {
+        return exit_code::kCancelled;
+    }
+    WriteAirtalkerRegion(run);
     return exit_code::kCompleted;
 }
 

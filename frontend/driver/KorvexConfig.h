@@ -2,9 +2,13 @@
 // configuration record, and the start-up queries (installed product, Windows version, time).
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
+#include "frontend/dialogs/KORVExConf.h"
+#include "frontend/dialogs/SystemType.h"
+#include "frontend/maps/MiraCopy.h"
 #include "platform/Error.h"
 #include "platform/Platform.h"
 
@@ -42,9 +46,18 @@ constexpr int kNotInstalled = 1605; // no installed KORVEx found
 // One run of the front end, owned by the entry point and passed to every step.
 struct KorvexConfig {
     explicit KorvexConfig(platform::Platform& machine) : machine(machine) {}
+    // The dialogs hold references into the run, so a run is never copied.
+    KorvexConfig(const KorvexConfig&) = delete;
+    KorvexConfig& operator=(const KorvexConfig&) = delete;
+
     platform::Platform& machine;
     InstallationContext context;
     ConfigurationRecord record;
+    // The dialogs, each created on its first use and kept to the end of the run, so that its
+    // result fields can be read after its window has closed.
+    std::optional<KORVExConf> korvexConf;
+    std::optional<SystemType> systemType;
+    std::optional<MiraCopy> miraCopy;
 };
 
 // The full path of the installed main program, found through the products that carry the

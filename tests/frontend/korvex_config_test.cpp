@@ -61,6 +61,8 @@ TEST_F(KorvexConfigTest, DerivesInstallDirAndInstallRoot) {
     Install("D:\\Apps\\Control\\korvex.exe");
     windows.PutFile("C:\\WINDOWS\\NELK.INI", "[Comms]\r\n");
     windows.PutFile("D:\\tmptelm\\keep.cfg", "held");
+    windows.ui().Answer(Answer::No); // "Update KORVEX Settings"
+    windows.ui().Dialog(memory::ScriptedUserInterface::Press("OKButton")); // system types
     EXPECT_EQ(Main(run), exit_code::kCompleted) << State();
     EXPECT_EQ(run.context.InstallDir, "D:\\Apps\\Control\\");
     EXPECT_EQ(run.context.InstallRoot, "D:\\");

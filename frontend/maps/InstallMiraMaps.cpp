@@ -1,0 +1,129 @@
+// The Mira map copying step.
+#include "frontend/maps/InstallMiraMaps.h"
+
+#include <cstdio>
+
+#include "frontend/driver/KorvexConfig.h"
+
+namespace korvex::frontend {
+
+using platform::Answer;
+using platform::DriveType;
+
+namespace {
+
+constexpr std::string_view kMiraMaps = "Mira Maps";
+
+// "02" for system 2, "10" for system 10.
+std::string TwoDigits(int system) {
+    char digits[8];
+    std::snprintf(digits, sizeof digits, "%02d", system);
+    return digits;
+}
+
+} // namespace
+
+std::optional<std::string> FindMiraMaps(platform::FileSystem& files) {
+    // Only the drive part of the current directory matters; one that cannot be read leaves
+    // the scan of the drive letters.
+    auto current = files.CurrentDirectory();
+    if (current.ok() && current.value().size() >= 3) {
+        const std::string startRoot = current.value().substr(0, 3);
+        if (files.GetDriveType(startRoot) == DriveType::CdRom) {
+            std::string candidate = startRoot + std::string(kMiraMaps);
+            if (DirectoryExists(files, candidate)) {
+                return candidate;
+            }
+            return std::nullopt;
+        }
+    }
+    const std::uint32_t drives = files.LogicalDrives();
+    for (int letter = 0; letter < 26; ++letter) {
+        if ((drives & (1u << letter)) == 0) {
+            continue;
+        }
+        const std::string root = std::string(1, static_cast<char>('A' + letter)) + ":\\";
+        if (files.GetDriveType(root) != DriveType::CdRom) {
+            continue;
+        }
+        std::string candidate = root + std::string(kMiraMaps);
+        if (DirectoryExists(files, candidate)) {
+            return candidate;
+        }
+    }
+    return std::nullopt;
+}
+
+std::string SystemMapDirectory(std::string_view driveRoot, int system) {
+    return std::string(driveRoot) + "TELMIMAP" + "\\S" + TwoDigits(system);
+}
+
+CopyResult InstallMiraMaps(platform::Platform& machine, std::optional<MiraCopy>& dialog,
+                           std::string_view driveRoot) {
+    const std::optional<std::string> source = FindMiraMaps(machine.files);
+    if (!source) {
+        platform::MessageBoxRequest request;
+        request.text = "No Mira Maps To Copy";
+        request.title = "Warning";
+        (void)machine.ui.ShowMessage(request);
+        return std::nullopt;
+    }
+
+    platform::MessageBoxRequest confirm;
+    confirm.text = "Mira MAP files exists in " + *source + " Copy To " + std::string(driveRoot) +
+                   "TELMIMAP" + "?";
+    confirm.title = "Query";
+    confirm.buttons = platform::Buttons::YesNo;
+    confirm.icon = platform::Icon::Question;
+    confirm.prompt = "CopyMiraMaps";
+    if (machine.ui.ShowMessage(confirm) != Answer::Yes) {
+        return std::nullopt;
+    }
+
+    if (!dialog) {
+        dialog.emplace(machine);
+    }
+    const platform::DialogClose closed = machine.ui.ShowDialog(*dialog);
+    machine.log.Write("dialog MiraCopy", dialog->DescribeStates(),
+                      closed == platform::DialogClose::Ok ? "Ok" : "not Ok");
+
+    for (std::int16_t i = 0; i < MiraCopy::kSystems; ++i) {
+        if (!dialog->CopyMapToSystem(i)) {
+            continue;
+        }
+        const int system = i + 1;
+        const std::string systemDirectory = SystemMapDirectory(driveRoot, system);
+        for (const MiraMapSet& set : MiraMapSets) {
+            const std::string target = systemDirectory + "\\" + std::string(set.name);
+            if (DirectoryExists(machine.files, target)) {
+                platform::MessageBoxRequest overwrite;
+                overwrite.text = "Map " + std::string(set.name) + " Exists On System" +
+                                 TwoDigits(system) + " Overwrite";
+                overwrite.title = std::string(kProgramTitle);
+                overwrite.buttons = platform::Buttons::YesNo;
+                overwrite.prompt =
+                    "OverwriteMap.S" + TwoDigits(system) + "." + std::string(set.name);
+                if (machine.ui.ShowMessage(overwrite) != Answer::Yes) {
+                    continue;
+                }
+            }
+            machine.ui.SetWaitCursor(true);
+            if (!DirectoryExists(machine.files, systemDirectory)) {
+                // One level only: the product's map directory must already be there.
+                if (Status created = machine.files.CreateDirectory(systemDirectory);
+                    !created.ok()) {
+                    return CopyFailure{"create directory", systemDirectory, created.error()};
+                }
+            }
+            const std::string from = *source + std::string(set.path);
+            if (CopyResult failed = CopyDirectoryTree(machine.files, from, target)) {
+                return failed;
+            }
+            machine.log.Write("copy-tree", from + " " + target, "done");
+            machine.ui.SetWaitCursor(false);
+        }
+    }
+    return std::nullopt;
+}
+
+} // namespace korvex::frontend

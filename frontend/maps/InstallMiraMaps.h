@@ -1,0 +1,53 @@
+// Mira map copying: finding the "Mira Maps" directory on a CD-ROM drive and copying its six
+// map sets into the map directories of the systems the user picks.
+#pragma once
+
+#include <array>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "frontend/fsutil/Module1.h"
+#include "frontend/maps/MiraCopy.h"
+#include "platform/Platform.h"
+
+namespace korvex::frontend {
+
+// A distributed map set: its path below "Mira Maps" and the name of its directory in a
+// system's map directory.
+struct MiraMapSet {
+    std::string_view path; // "\map_disk_1\studio"
+    std::string_view name; // "studio"
+};
+
+// The six map sets, in the order they are copied.
+inline constexpr std::array<MiraMapSet, 6> MiraMapSets = {{
+    {"\\map_disk_1\\studio", "studio"},
+    {"\\map_disk_2\\studios", "studios"},
+    {"\\map_disk_3\\news", "news"},
+    {"\\map_disk_4\\ob_map", "ob_map"},
+    {"\\map_disk_5\\defmira", "defmira"},
+    {"\\map_disk_6\\Eng_test", "Eng_test"},
+}};
+
+// The "Mira Maps" directory the maps come from: on the start drive (the current directory's
+// drive) when that is a CD-ROM drive, and then only there; otherwise on the first CD-ROM drive
+// from A: to Z: that holds it. Other drive types are never looked at; a drive without a medium
+// does not hold it. Nothing when no drive qualifies.
+std::optional<std::string> FindMiraMaps(platform::FileSystem& files);
+
+// "C:\TELMIMAP\S01" ... "C:\TELMIMAP\S15": the map directory of system 1 ... 15.
+std::string SystemMapDirectory(std::string_view driveRoot, int system);
+
+// Finds the disc (else says "No Mira Maps To Copy"), asks whether to copy to
+// driveRoot + "TELMIMAP" ("CopyMiraMaps"), shows the MiraCopy dialog (created here on first
+// use and kept in `dialog`), then for each picked system in order and each map set in table
+// order: asks before replacing an existing target ("OverwriteMap.S02.ob_map"), creates the
+// system's directory (one level) when missing and copies the set's tree under the wait cursor.
+// A failure to create a directory or to copy ends the step at once and is returned; the wait
+// cursor is still on then, and the caller puts it back. What was copied before stays.
+[[nodiscard]] CopyResult InstallMiraMaps(platform::Platform& machine,
+                                         std::optional<MiraCopy>& dialog,
+                                         std::string_view driveRoot);
+
+} // namespace korvex::frontend
