@@ -47,8 +47,6 @@ void UpdateKorvexSettings(KorvexConfig& run) {
             run.korvexConf.emplace(machine, run.record.SetupCancelled);
         }
         (void)machine.ui.ShowDialog(*run.korvexConf);
-        machine.log.Write("dialog KORVExConf", run.korvexConf->DescribeStates(),
-                          run.record.SetupCancelled ? "cancelled" : "not cancelled");
         if (run.korvexConf->mapsfromccf) {
             if (CopyResult failed = CopyCcfMaps(machine, context.InstallRoot)) {
                 ReportMapFailure(machine,
@@ -92,8 +90,6 @@ void UpdateYmvSettings(KorvexConfig& run) {
             run.systemType.emplace(machine, run.record.SetupCancelled);
         }
         (void)machine.ui.ShowDialog(*run.systemType);
-        machine.log.Write("dialog SystemType", run.systemType->DescribeStates(),
-                          run.record.SetupCancelled ? "cancelled" : "not cancelled");
     }
     WriteIniKey(machine, "ZELMAIN.INI", "ZELMAIN", "ConfigPath", ConfigPathValue(run));
 }

@@ -83,9 +83,7 @@ CopyResult InstallMiraMaps(platform::Platform& machine, std::optional<MiraCopy>&
     if (!dialog) {
         dialog.emplace(machine);
     }
-    const platform::DialogClose closed = machine.ui.ShowDialog(*dialog);
-    machine.log.Write("dialog MiraCopy", dialog->DescribeStates(),
-                      closed == platform::DialogClose::Ok ? "Ok" : "not Ok");
+    (void)machine.ui.ShowDialog(*dialog);
 
     for (std::int16_t i = 0; i < MiraCopy::kSystems; ++i) {
         if (!dialog->CopyMapToSystem(i)) {
