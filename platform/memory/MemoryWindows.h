@@ -6,6 +6,52 @@
 //     memory::MemoryWindows windows;                       // C: fixed, C:\WINDOWS
 //     windows.PutFile("C:\\WINDOWS\\NELK.INI", "[Comms]\r\n");
 //     RunVarenInstall(windows.platform());
+//
+// What the machine models, beyond the interface comments:
+// - Paths as GetFullPathName reads them ("/" for "\", "." and "..", trailing dots and blanks
+//   dropped, relative to the current directory); no network paths, no MAX_PATH limit. Names
+//   compare with ASCII, Latin-1, Greek and Cyrillic letters folded and keep their bytes.
+// - Listing order: "." and ".." first for every directory but a drive root (with the
+//   directory's own attributes), then the entries by their upper-case names, ordinal, as NTFS
+//   returns them. A pattern matches an entry by its long name or its 8.3 name, as on Windows
+//   ("*.cfg" finds "x.cfgold", whose 8.3 name is "X~1.CFG"). A search goes on from the last
+//   name it returned, so entries added, moved or deleted meanwhile never break it. Searching
+//   through a file ("C:\a.txt\*") fails with ERROR_INVALID_NAME.
+// - Attributes: files made by WriteFile, AppendFile and CopyFile carry the archive bit; a
+//   directory reports FILE_ATTRIBUTE_DIRECTORY, a junction also FILE_ATTRIBUTE_REPARSE_POINT;
+//   an entry without bits reports FILE_ATTRIBUTE_NORMAL.
+// - Documented Windows refusals (Wine allows some of them): CREATE_ALWAYS writes (WriteFile,
+//   CopyFile) refuse an existing read-only file, and a hidden or system one unless the new
+//   file carries that bit too; AppendFile and WriteString refuse a read-only file; removing a
+//   read-only directory or the current directory fails (ACCESS_DENIED, SHARING_VIOLATION).
+//   Copying a file onto itself and moving a directory into its own subtree fail with
+//   ERROR_SHARING_VIOLATION; moving a directory to another drive with ERROR_NOT_SAME_DEVICE.
+//   A path naming a file with a trailing "\" fails with ERROR_INVALID_NAME.
+// - Capacity: a write, append, copy, INI write or move to another drive that would take a
+//   drive past its capacity fails with ERROR_DISK_FULL before changing anything: no partial
+//   copy, an existing destination keeps its bytes. PutFile ignores the capacity.
+// - 8.3 names are generated on drives that generate them, when an entry is created, copied or
+//   moved in: base cut to 6 characters + "~n" (fewer characters from ~10 on) + up to 3
+//   characters of the last extension, upper case, blanks, dots and "+,;=[]" dropped, other
+//   non-ASCII characters as "_". Paths may use them. GetShortPathName keeps the drive as
+//   written, gives a component with no 8.3 name as stored and fails with
+//   ERROR_FILE_NOT_FOUND for any component that is missing.
+// - Junctions lead paths into their target; a path through more than 63 junctions fails with
+//   ERROR_CANT_RESOLVE_FILENAME, so a junction loop ends any walk. Tree and Describe show a
+//   junction with its target and do not enter it.
+// - Installer: ComponentPath fails with 1607 for an unknown product or component; codes
+//   compare without regard to case. Version with no version set fails with
+//   ERROR_INVALID_PARAMETER.
+// - Failure injection: a failed call still counts. Calls without an error channel fail their
+//   own way: LogicalDrives answers 0, GetDriveType answers Unknown, Now cannot fail (the
+//   injected failure is used up and the time answered). A failed SearchNext ends its search,
+//   and the search's Ended() gives that error.
+//   FailPath compares the path as written (made absolute), not through junctions; for
+//   WriteString the path is the INI file's full path.
+// - The building and inspecting helpers see a drive's data whether its medium is in or not.
+//   Building on a drive not yet added adds it, fixed, with its medium in, without short
+//   names. Requests that cannot be met (a file in the way, attributes of nothing) throw
+//   std::invalid_argument.
 #pragma once
 
 #include <cstdint>
@@ -116,7 +162,9 @@ public:
     // The 8.3 name of the last component (its long name when it needs none).
     std::optional<std::string> ShortNameOf(std::string_view path) const;
     // Every entry below a directory, depth first in listing order, one per line, relative to
-    // it, directories ending in "\", attributes other than archive shown: "MAP\a.map [R]".
+    // it, directories ending in "\", attributes other than archive shown: "MAP\a.map [R]"
+    // (letters R H S, N for a file with no bit at all, other bits in hex: "b.map [RH 0x100]";
+    // a junction shows its target: "loop\ -> C:\MAP").
     std::vector<std::string> Tree(std::string_view directory) const;
     // The whole machine (drives and every tree) for failure messages.
     std::string Describe() const;
