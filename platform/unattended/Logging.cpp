@@ -34,8 +34,9 @@ bool IsNotThere(std::uint32_t code) {
 
 template <class T>
 const Result<T>& LogFailedQuery(platform::Log& log, std::string_view action,
-                                std::string_view argument, const Result<T>& result) {
-    if (!result.ok() && !IsNotThere(result.code())) {
+                                std::string_view argument, const Result<T>& result,
+                                bool notThereIsAnAnswer = true) {
+    if (!result.ok() && !(notThereIsAnAnswer && IsNotThere(result.code()))) {
         log.Write(action, argument, result.error().Describe());
     }
     return result;
@@ -93,11 +94,11 @@ Result<std::string> LoggingFileSystem::ReadFile(std::string_view path) {
 }
 
 Result<std::string> LoggingFileSystem::CurrentDirectory() {
-    return LogFailedQuery(log_, "current-directory", "", inner_.CurrentDirectory());
+    return LogFailedQuery(log_, "current-directory", "", inner_.CurrentDirectory(), false);
 }
 
 Result<std::string> LoggingFileSystem::WindowsDirectory() {
-    return LogFailedQuery(log_, "windows-directory", "", inner_.WindowsDirectory());
+    return LogFailedQuery(log_, "windows-directory", "", inner_.WindowsDirectory(), false);
 }
 
 std::string EscapeForLog(std::string_view text) {
