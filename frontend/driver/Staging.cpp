@@ -113,9 +113,12 @@ void RestoreHeldFiles(KorvexConfig& run) {
         }
         const std::string target = run.context.InstallDir + entry.name;
         // The move never replaces, so the installed file of the same name goes first.
-        (void)files.DeleteFile(target);
+        Status deleted = files.DeleteFile(target);
         if (Status moved = files.MoveFile(holding + "\\" + entry.name, target); !moved.ok()) {
-            failedMoves.push_back(entry.name + ": " + moved.error().Describe());
+            // When the installed file could not be deleted, that is why the move failed.
+            const bool deleteFailed = !deleted.ok() && deleted.code() != win::kFileNotFound;
+            failedMoves.push_back(entry.name + ": " +
+                                  (deleteFailed ? deleted : moved).error().Describe());
         }
     }
     Status removed = files.RemoveDirectory(holding);

@@ -247,10 +247,12 @@ private:
         switch (control.kind) {
         case ControlKind::Label:
             className = L"Static";
-            style |= SS_LEFT;
+            // Labels and group boxes lie beneath the controls that overlap them (a row label
+            // runs under its first option button): they must not paint over those siblings.
+            style |= SS_LEFT | WS_CLIPSIBLINGS;
             break;
         case ControlKind::GroupBox:
-            style |= BS_GROUPBOX;
+            style |= BS_GROUPBOX | WS_CLIPSIBLINGS;
             break;
         case ControlKind::OptionButton:
             style |= BS_AUTORADIOBUTTON | BS_MULTILINE;
