@@ -36,13 +36,13 @@ constexpr std::array<std::string_view, 6> kMapSets = {"studio", "studios", "news
 
 enum class Kind { YesNo, Region, Button, Connection, Maps, Model, Systems };
 
-struct KeySpec {
+struct KeyRule {
     std::string_view section;
     std::string_view key;
     Kind kind;
 };
 
-constexpr KeySpec kKeys[] = {
+constexpr KeyRule kKeys[] = {
     {"VarenInstall", "OverwriteCsuinfo", Kind::YesNo},
     {"VarenInstall", "OverwriteCnetio", Kind::YesNo},
     {"VarenInstall", "OverwriteZelmain", Kind::YesNo},
@@ -87,9 +87,9 @@ std::optional<std::pair<std::string, Kind>> Lookup(std::string_view section, std
     if (!canonicalSection) {
         return std::nullopt;
     }
-    for (const KeySpec& spec : kKeys) {
-        if (spec.section == *canonicalSection && EqualsNoCase(spec.key, key)) {
-            return std::make_pair(std::string(spec.key), spec.kind);
+    for (const KeyRule& rule : kKeys) {
+        if (rule.section == *canonicalSection && EqualsNoCase(rule.key, key)) {
+            return std::make_pair(std::string(rule.key), rule.kind);
         }
     }
     if (*canonicalSection == "SystemType" && key.size() > 6 &&
