@@ -2,7 +2,7 @@
 # CTest. Cross builds run it through CMAKE_CROSSCOMPILING_EMULATOR (wine).
 if(NOT TARGET gtest)
   set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
-  set(gtest_force_shared_crt ON CACHE BOOL "" FORCE)
+  set(gtest_force_shared_crt OFF CACHE BOOL "" FORCE)
   set(KORVEX_GTEST_SOURCE /usr/src/googletest CACHE PATH "GoogleTest sources")
   add_subdirectory(${KORVEX_GTEST_SOURCE} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
 endif()

@@ -1,6 +1,7 @@
 // The machine as the programs see it: one reference to each platform service.
 //
-// Production:  win32::Machine machine;           Run(machine.platform());
+// Production:  the entry point builds win32::Win32FileSystem, Win32Profile, ... and a Log,
+//              and an unattended::Session composes them into a Platform.
 // Tests:       memory::MemoryWindows windows;     Run(windows.platform());
 #pragma once
 
