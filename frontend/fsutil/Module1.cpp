@@ -119,7 +119,11 @@ CopyResult CopyDirectoryTree(FileSystem& files, std::string_view source,
             return CopyFailure{"list", std::string(source), search.error()};
         }
         while (auto entry = search.value()->Next()) {
-            if (IsDotEntry(entry->name) || !IsListed(entry->attributes)) {
+            // The listing's attributes already tell files from directories: only a directory
+            // is asked for its own attributes, to confirm it and to see a reparse point. Files
+            // were copied by the file listing before; a query each would only cost time.
+            if (IsDotEntry(entry->name) || !IsListed(entry->attributes) ||
+                !platform::IsDirectory(entry->attributes)) {
                 continue;
             }
             std::string path = Join(source, entry->name);

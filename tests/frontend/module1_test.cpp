@@ -142,6 +142,20 @@ TEST_F(Module1Test, DoesNotDescendIntoAJunction) {
     EXPECT_TRUE(windows.Exists("C:\\Target\\Maps\\sub1\\deep\\c.map"));
 }
 
+TEST_F(Module1Test, AsksOnlyDirectoriesForTheirAttributes) {
+    for (int i = 0; i < 50; ++i) {
+        windows.PutFile("D:\\Flat\\f" + std::to_string(i) + ".map", "x");
+    }
+    windows.MakeDirectories("D:\\Flat\\d1");
+    windows.MakeDirectories("D:\\Flat\\d2");
+    windows.ResetCounts();
+    ASSERT_FALSE(Copy("D:\\Flat", "D:\\Copy"));
+    // The listing tells files from directories; each directory is asked once, to confirm it
+    // and to see a reparse point.
+    EXPECT_EQ(windows.Count(Operation::GetAttributes), 2u);
+    EXPECT_EQ(windows.Count(Operation::CopyFile), 50u);
+}
+
 TEST_F(Module1Test, CopiesMoreSubdirectoriesThanASixteenBitCountHolds) {
     constexpr int kDirectories = 32'800;
     for (int i = 0; i < kDirectories; ++i) {
