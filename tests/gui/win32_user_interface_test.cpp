@@ -16,6 +16,7 @@
 #include <thread>
 #include <vector>
 
+#include "WindowInspection.h"
 #include "platform/win32/Utf.h"
 #include "platform/win32/Win32UserInterface.h"
 
@@ -114,41 +115,6 @@ public:
     std::vector<std::string> closeBoxes; // states when the close box was used
 };
 
-int ScreenDpi() {
-    HDC screen = GetDC(nullptr);
-    const int dpi = GetDeviceCaps(screen, LOGPIXELSX);
-    ReleaseDC(nullptr, screen);
-    return dpi;
-}
-
-int Pixels(int twips) {
-    return static_cast<int>(std::lround(twips * ScreenDpi() / 1440.0));
-}
-
-std::string ClassOf(HWND window) {
-    wchar_t name[64] = {};
-    GetClassNameW(window, name, 64);
-    return Narrow(name);
-}
-
-std::string TextOf(HWND window) {
-    wchar_t text[512] = {};
-    GetWindowTextW(window, text, 512);
-    return Narrow(text);
-}
-
-LONG StyleOf(HWND window) {
-    return static_cast<LONG>(GetWindowLongPtrW(window, GWL_STYLE));
-}
-
-// The window's rectangle in its parent's client coordinates.
-RECT PlaceOf(HWND window) {
-    RECT rect{};
-    GetWindowRect(window, &rect);
-    MapWindowPoints(nullptr, GetParent(window), reinterpret_cast<POINT*>(&rect), 2);
-    return rect;
-}
-
 // One line of machine state for failure messages.
 std::string Describe(HWND window) {
     const RECT place = PlaceOf(window);
@@ -167,70 +133,6 @@ std::string DescribeChildren(HWND parent) {
         out += "\n  " + Describe(child);
     }
     return out;
-}
-
-HWND WaitForWindow(const std::string& caption) {
-    const std::wstring wide = Widen(caption);
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-    while (std::chrono::steady_clock::now() < deadline) {
-        HWND window = FindWindowW(L"#32770", wide.c_str());
-        if (window != nullptr && IsWindowVisible(window)) {
-            Sleep(300); // let the modal loop paint it
-            return window;
-        }
-        Sleep(50);
-    }
-    return nullptr;
-}
-
-bool WaitUntilGone(HWND window) {
-    for (int i = 0; i < 100 && IsWindow(window); ++i) {
-        Sleep(50);
-    }
-    return !IsWindow(window);
-}
-
-// Saves what the screen shows of the window as a BMP in $KORVEX_GUI_SCREENSHOTS (a Windows
-// path), when that is set.
-void SaveScreenshot(HWND window, const std::string& name) {
-    const char* directory = std::getenv("KORVEX_GUI_SCREENSHOTS");
-    if (directory == nullptr || *directory == '\0') {
-        return;
-    }
-    RECT rect{};
-    GetWindowRect(window, &rect);
-    const int width = rect.right - rect.left;
-    const int height = rect.bottom - rect.top;
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = height; // bottom-up, as BMP files store rows
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 24; // no alpha byte for viewers to honour
-    info.bmiHeader.biCompression = BI_RGB;
-    HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
-    void* bits = nullptr;
-    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ old = SelectObject(memory, bitmap);
-    // From the screen: Wine's PrintWindow leaves the child controls out.
-    const bool copied = BitBlt(memory, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY);
-    GdiFlush();
-    const auto imageSize = static_cast<DWORD>((width * 3 + 3) / 4 * 4 * height);
-    BITMAPFILEHEADER file{};
-    file.bfType = 0x4D42; // "BM"
-    file.bfOffBits = sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER);
-    file.bfSize = file.bfOffBits + imageSize;
-    const std::string path = std::string(directory) + "\\" + name + ".bmp";
-    std::ofstream out(path, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(&file), sizeof file);
-    out.write(reinterpret_cast<const char*>(&info.bmiHeader), sizeof info.bmiHeader);
-    out.write(static_cast<const char*>(bits), imageSize);
-    EXPECT_TRUE(copied && out.good()) << "screenshot " << path << " not saved";
-    SelectObject(memory, old);
-    DeleteObject(bitmap);
-    DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
 }
 
 // Runs `show` (the modal UI) on this thread while `drive` inspects and works the window
