@@ -21,7 +21,7 @@
 #include <vector>
 
 #include "frontend/driver/KorvexConfig.h"
-#include "gui/WindowInspection.h"
+#include "gui/WindowProbe.h"
 #include "platform/Log.h"
 #include "platform/win32/Utf.h"
 #include "platform/win32/Win32FileSystem.h"

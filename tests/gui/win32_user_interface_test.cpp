@@ -16,7 +16,7 @@
 #include <thread>
 #include <vector>
 
-#include "WindowInspection.h"
+#include "WindowProbe.h"
 #include "platform/win32/Utf.h"
 #include "platform/win32/Win32UserInterface.h"
 
