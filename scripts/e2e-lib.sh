@@ -1,12 +1,8 @@
 # Helpers of the end-to-end scenarios: machines, runs of the real programs, byte checks.
 # Sourced by scripts/test-wine-e2e and scripts/demo.
 
-root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-KORVEX_WINE_HOME="${KORVEX_WINE_HOME:-$root/build/wine}"
+source "$(dirname "${BASH_SOURCE[0]}")/wine-lib.sh"
 KORVEX_BIN="${KORVEX_BIN:-$root/build/mingw-x64/bin}"
-export KORVEX_WINE_HOME WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-passed=0
-failed=0
 
 # machine NAME [prepare-machine options]: a fresh machine; sets WINEPREFIX, C (drive C:) and
 # WIN (the Windows directory), and puts the programs in C:\kvx.
@@ -46,16 +42,6 @@ answers() {
     printf '%s\n' "$1" | sed 's/$/\r/' >"$C/answers.ini"
     export KORVEX_ANSWERS='C:\answers.ini' KORVEX_LOG='C:\run.log'
     unset KORVEX_RECORD
-}
-
-ok() {
-    passed=$((passed + 1))
-    echo "  ok: $1"
-}
-
-bad() {
-    failed=$((failed + 1))
-    echo "  FAILED: $1"
 }
 
 # expect_exit CODE WHAT

@@ -383,6 +383,17 @@ void ExpectScreen(HWND dialog, const DialogModel& model, const ExpectedDialog& s
     EXPECT_NEAR(client.right, Pixels(screen.width), 1) << "client width at " << dpi << " dpi";
     EXPECT_NEAR(client.bottom, Pixels(screen.height), 1) << "client height at " << dpi << " dpi";
 
+    // The layout checks hold for the face Windows draws these dialogs with. On a machine that
+    // lacks it, they would fail on a pixel of a stand-in face: say which face it was instead.
+    if (HWND first = GetWindow(dialog, GW_CHILD); first != nullptr) {
+        const std::string face = FaceOf(first);
+        if (face != "MS Sans Serif") {
+            FAIL() << "font: the dialog asks for \"MS Sans Serif\" and Wine drew it with \"" << face
+                   << "\"; the layout is not checked against a stand-in face (the "
+                   << "prefix needs Wine's own fonts: scripts/wine-lib.sh, package fonts-wine)";
+        }
+    }
+
     int childCount = 0;
     for (HWND child = GetWindow(dialog, GW_CHILD); child != nullptr;
          child = GetWindow(child, GW_HWNDNEXT)) {

@@ -52,6 +52,18 @@ inline RECT PlaceOf(HWND window) {
     return rect;
 }
 
+// The face the font a control draws with really is: GDI names the face it picked, which is the
+// face asked for only when the machine has it.
+inline std::string FaceOf(HWND window) {
+    HDC dc = GetDC(window);
+    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(window, WM_GETFONT, 0, 0)));
+    wchar_t face[LF_FACESIZE] = {};
+    GetTextFaceW(dc, LF_FACESIZE, face);
+    SelectObject(dc, old);
+    ReleaseDC(window, dc);
+    return Narrow(face);
+}
+
 inline HWND WaitForWindow(const std::string& caption) {
     const std::wstring wide = Widen(caption);
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
