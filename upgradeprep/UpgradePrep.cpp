@@ -127,7 +127,7 @@ std::string ProgramDirectory(std::string_view root) {
 }
 
 std::string HoldingDirectory(std::string_view root) {
-    return std::string(root) + std::string(kHoldingDirectoryName);
+    return std::string(root) + std::string(product::kHoldingDirectory);
 }
 
 // Writes the installed version string to "up.ok" in the directory of the main program, whose
@@ -141,14 +141,14 @@ void WriteMarker(Platform& machine, const Result<std::string>& componentPath,
         return;
     }
     const std::string& path = componentPath.value();
-    if (path.size() < kMainProgramNameLength) {
+    if (path.size() < product::kMainProgram.size()) {
         machine.log.Write("marker file", kMarkerFileName,
                           "not written: the main program's path \"" + path +
                               "\" is shorter than korvex.exe");
         return;
     }
     const std::string marker =
-        path.substr(0, path.size() - kMainProgramNameLength) + std::string(kMarkerFileName);
+        path.substr(0, path.size() - product::kMainProgram.size()) + std::string(kMarkerFileName);
     const Status written = machine.files.WriteFile(marker, versionString);
     machine.log.Write("marker file", marker,
                       written.ok() ? "written: " + std::string(versionString)
@@ -241,14 +241,14 @@ std::optional<std::string> FindRegisteredProduct(Platform& machine) {
             return std::nullopt;
         }
         if (!product.value()) {
-            machine.log.Write("registered product", kProductName, "none");
+            machine.log.Write("registered product", product::kProductName, "none");
             return std::nullopt;
         }
         const std::string& code = *product.value();
         // A product whose name cannot be read does not match.
         auto name = machine.installer.ProductInfo(code, "InstalledProductName");
-        if (name.ok() && name.value() == kProductName) {
-            machine.log.Write("registered product", kProductName, "found: " + code);
+        if (name.ok() && name.value() == product::kProductName) {
+            machine.log.Write("registered product", product::kProductName, "found: " + code);
             return code;
         }
     }
@@ -265,7 +265,7 @@ int UpgradeRegisteredProduct(Platform& machine, std::string_view productCode,
                           "unknown, taken as empty: " + version.error().Describe());
     }
     const Result<std::string> componentPath =
-        machine.installer.ComponentPath(productCode, kMainProgramComponent);
+        machine.installer.ComponentPath(productCode, product::kMainProgramComponent);
 
     if (!AskYes(machine, UpgradeQuestion(versionString, newVersionText), kUpgradePrompt)) {
         machine.log.Write("upgrade", versionString, "declined");

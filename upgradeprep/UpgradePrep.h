@@ -12,6 +12,7 @@
 #include <string_view>
 
 #include "platform/Platform.h"
+#include "product/Korvex.h"
 
 namespace korvex::upgradeprep {
 
@@ -21,14 +22,7 @@ constexpr int kExitSearchDeclined = 259;   // ERROR_NO_MORE_ITEMS: No to the ann
 constexpr int kExitUpgradeDeclined = 1602; // ERROR_INSTALL_USEREXIT: No to the upgrade
 constexpr int kExitStopped = 1603;         // ERROR_INSTALL_FAILURE: an unanswered question
 
-// The installed product name that identifies the product (exact, case-sensitive).
-inline constexpr std::string_view kProductName = "KORVEx";
-// The component of the product's main program; its key file is korvex.exe.
-inline constexpr std::string_view kMainProgramComponent = "{6E1F0A52-3C7B-4D29-9A84-1B5C7E20D3F6}";
-// Length of "korvex.exe", the key file's name at the end of the component path.
-constexpr std::size_t kMainProgramNameLength = 10;
 inline constexpr std::string_view kMarkerFileName = "up.ok";
-inline constexpr std::string_view kHoldingDirectoryName = "tmptelm";
 
 // Every message box of the tool has this title, Yes and No buttons and no icon.
 inline constexpr std::string_view kTitle = "KORVEX";

@@ -25,7 +25,7 @@ SystemType::SystemType(platform::Platform& machine, bool& SetupCancelled)
                                     {7170, 120, 2235, 615}, -1, -1, {8.25, true}));
     // Five focusable controls per row: the four option buttons and the check box.
     constexpr int kRowStops = 5;
-    for (int i = 0; i < kSystems; ++i) {
+    for (int i = 0; i < product::kSystems; ++i) {
         const int frame = static_cast<int>(controls_.size());
         const int firstStop = i * kRowStops;
         controls_.push_back(MakeControl(ArrayName("Frame1", i), ControlKind::GroupBox, "",
@@ -47,20 +47,21 @@ SystemType::SystemType(platform::Platform& machine, bool& SetupCancelled)
                                         firstStop + 4));
     }
     controls_.push_back(MakeControl("OKButton", ControlKind::CommandButton, "OK",
-                                    {3000, 8100, 1215, 375}, -1, kSystems * kRowStops));
+                                    {3000, 8100, 1215, 375}, -1, product::kSystems * kRowStops));
     controls_.push_back(MakeControl("CancelButton", ControlKind::CommandButton, "Cancel",
-                                    {5520, 8100, 1215, 375}, -1, kSystems * kRowStops + 1));
+                                    {5520, 8100, 1215, 375}, -1,
+                                    product::kSystems * kRowStops + 1));
     Load();
 }
 
 void SystemType::Load() {
-    for (int n = 1; n <= kSystems; ++n) {
+    for (int n = 1; n <= product::kSystems; ++n) {
         SystemKeyNames[static_cast<std::size_t>(n - 1)] = KeyName(n);
     }
     for (platform::Control& control : controls_) {
         control.checked = false;
     }
-    for (int i = 0; i < kSystems; ++i) {
+    for (int i = 0; i < product::kSystems; ++i) {
         SetChecked(ArrayName("Option1", i), true);
     }
 }
@@ -79,7 +80,7 @@ std::string_view SystemType::FrameTypeCode(int row) const {
 }
 
 void SystemType::WriteOut() {
-    for (int n = 1; n <= kSystems; ++n) {
+    for (int n = 1; n <= product::kSystems; ++n) {
         const int i = n - 1;
         const std::string& key = SystemKeyNames[static_cast<std::size_t>(i)];
         const std::string_view code = FrameTypeCode(i);

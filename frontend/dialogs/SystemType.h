@@ -8,6 +8,7 @@
 
 #include "platform/Dialog.h"
 #include "platform/Platform.h"
+#include "product/Korvex.h"
 
 namespace korvex::frontend {
 
@@ -29,8 +30,6 @@ namespace korvex::frontend {
 //   Close box: writes nothing and leaves SetupCancelled as it was.
 class SystemType final : public platform::DialogModel {
 public:
-    static constexpr int kSystems = 15;
-
     // `SetupCancelled` is the run's shared flag; both references must outlive the dialog.
     SystemType(platform::Platform& machine, bool& SetupCancelled);
 
@@ -52,7 +51,7 @@ private:
     platform::Platform& machine_;
     bool& SetupCancelled_;
     // The INI key of system n in slot n - 1: "System1" ... "System15". Filled at each load.
-    std::array<std::string, kSystems> SystemKeyNames;
+    std::array<std::string, product::kSystems> SystemKeyNames;
 };
 
 } // namespace korvex::frontend

@@ -5,16 +5,16 @@
 
 #include "frontend/driver/Settings.h"
 #include "frontend/driver/Staging.h"
-#include "frontend/fsutil/Module1.h"
+#include "frontend/fsutil/DirectoryTree.h"
 
 namespace korvex::frontend {
 
 using platform::Platform;
 
 Result<std::string> InstalledProgramPath(Platform& machine) {
-    auto products = machine.installer.RelatedProducts(kUpgradeCode);
+    auto products = machine.installer.RelatedProducts(product::kUpgradeCode);
     if (!products.ok()) {
-        machine.log.Write("installer related-products", std::string(kUpgradeCode),
+        machine.log.Write("installer related-products", std::string(product::kUpgradeCode),
                           products.status());
         return products.error();
     }
@@ -24,12 +24,12 @@ Result<std::string> InstalledProgramPath(Platform& machine) {
             machine.log.Write("installer product-name", product, name.status());
             continue;
         }
-        if (name.value() != kProductName) {
+        if (name.value() != product::kProductName) {
             machine.log.Write("installer skip", product + " \"" + name.value() + "\"",
                               "name differs");
             continue;
         }
-        auto path = machine.installer.ComponentPath(product, kMainProgramComponent);
+        auto path = machine.installer.ComponentPath(product, product::kMainProgramComponent);
         machine.log.Write("installer component-path", product, path.ok() ? path.value() : "");
         if (!path.ok()) {
             return std::string();
@@ -86,7 +86,7 @@ std::string BackupStamp(const platform::LocalTime& time) {
 void ShowWarning(Platform& machine, std::string text) {
     platform::MessageBoxRequest request;
     request.text = std::move(text);
-    request.title = std::string(kProgramTitle);
+    request.title = std::string(product::kFrontEndTitle);
     request.buttons = platform::Buttons::Ok;
     request.icon = platform::Icon::Warning;
     (void)machine.ui.ShowMessage(request);
@@ -100,19 +100,19 @@ bool FindInstallation(KorvexConfig& run) {
     auto program = InstalledProgramPath(machine);
     std::string path = program.ok() ? program.value() : std::string();
     // A path too short to hold a directory in front of the program's name cannot be used.
-    if (path.size() <= kMainProgram.size()) {
+    if (path.size() <= product::kMainProgram.size()) {
         if (!path.empty()) {
             machine.log.Write("installer component-path", path, "too short to use");
         }
         platform::MessageBoxRequest request;
         request.text = "Korvex Not Installed";
-        request.title = std::string(kProgramTitle);
+        request.title = std::string(product::kFrontEndTitle);
         (void)machine.ui.ShowMessage(request);
         machine.log.Write("stop", "", "KORVEx is not installed");
         return false;
     }
     run.context.InstallRoot = path.substr(0, 3);
-    run.context.InstallDir = path.substr(0, path.size() - kMainProgram.size());
+    run.context.InstallDir = path.substr(0, path.size() - product::kMainProgram.size());
     machine.log.Write("found", path,
                       "InstallDir=" + run.context.InstallDir +
                           " InstallRoot=" + run.context.InstallRoot);
@@ -142,7 +142,8 @@ int RunSteps(KorvexConfig& run) {
     BackupIniFiles(run);
     CopyTreeIfMissing(run, "TELMIMAP");
     CopyTreeIfMissing(run, "FIRMWARE");
-    if (DirectoryExists(machine.files, run.context.InstallRoot + "tmptelm")) {
+    if (DirectoryExists(machine.files,
+                        run.context.InstallRoot + std::string(product::kHoldingDirectory))) {
         RestoreHeldFiles(run);
     } else {
         OfferNewConfigFiles(run);

@@ -11,15 +11,9 @@
 #include "frontend/maps/MiraCopy.h"
 #include "platform/Error.h"
 #include "platform/Platform.h"
+#include "product/Korvex.h"
 
 namespace korvex::frontend {
-
-// The product as the Windows Installer knows it.
-inline constexpr std::string_view kUpgradeCode = "{9B47E3C8-0A16-4F5D-8C29-5E73D1A06B4E}";
-inline constexpr std::string_view kProductName = "KORVEx";
-inline constexpr std::string_view kMainProgramComponent = "{6E1F0A52-3C7B-4D29-9A84-1B5C7E20D3F6}";
-inline constexpr std::string_view kMainProgram = "korvex.exe";
-inline constexpr std::string_view kProgramTitle = "VarenInstall";
 
 // Computed once at start-up, read by every later step.
 struct InstallationContext {

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "frontend/fsutil/Module1.h"
+#include "frontend/fsutil/DirectoryTree.h"
 
 namespace korvex::frontend {
 
@@ -101,7 +101,7 @@ std::string DescribeAttributes(std::uint32_t attributes) {
 void RestoreHeldFiles(KorvexConfig& run) {
     Platform& machine = run.machine;
     platform::FileSystem& files = machine.files;
-    const std::string holding = run.context.InstallRoot + "tmptelm";
+    const std::string holding = run.context.InstallRoot + std::string(product::kHoldingDirectory);
     machine.ui.SetWaitCursor(true);
     // The names are taken from one complete listing before anything is moved, so the listing
     // never runs over a directory that is changing under it.

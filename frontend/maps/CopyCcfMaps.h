@@ -4,7 +4,7 @@
 
 #include <string_view>
 
-#include "frontend/fsutil/Module1.h"
+#include "frontend/fsutil/DirectoryTree.h"
 #include "platform/Platform.h"
 
 namespace korvex::frontend {

@@ -3,7 +3,7 @@
 
 #include <cstdio>
 
-#include "frontend/driver/KorvexConfig.h"
+#include "product/Korvex.h"
 
 namespace korvex::frontend {
 
@@ -85,19 +85,19 @@ CopyResult InstallMiraMaps(platform::Platform& machine, std::optional<MiraCopy>&
     }
     (void)machine.ui.ShowDialog(*dialog);
 
-    for (std::int16_t i = 0; i < MiraCopy::kSystems; ++i) {
+    for (std::int16_t i = 0; i < product::kSystems; ++i) {
         if (!dialog->CopyMapToSystem(i)) {
             continue;
         }
         const int system = i + 1;
         const std::string systemDirectory = SystemMapDirectory(driveRoot, system);
-        for (const MiraMapSet& set : MiraMapSets) {
+        for (const product::MiraMapSet& set : product::kMiraMapSets) {
             const std::string target = systemDirectory + "\\" + std::string(set.name);
             if (DirectoryExists(machine.files, target)) {
                 platform::MessageBoxRequest overwrite;
                 overwrite.text = "Map " + std::string(set.name) + " Exists On System" +
                                  TwoDigits(system) + " Overwrite";
-                overwrite.title = std::string(kProgramTitle);
+                overwrite.title = std::string(product::kFrontEndTitle);
                 overwrite.buttons = platform::Buttons::YesNo;
                 overwrite.prompt =
                     "OverwriteMap.S" + TwoDigits(system) + "." + std::string(set.name);

@@ -7,28 +7,11 @@
 #include <string>
 #include <string_view>
 
-#include "frontend/fsutil/Module1.h"
+#include "frontend/fsutil/DirectoryTree.h"
 #include "frontend/maps/MiraCopy.h"
 #include "platform/Platform.h"
 
 namespace korvex::frontend {
-
-// A distributed map set: its path below "Mira Maps" and the name of its directory in a
-// system's map directory.
-struct MiraMapSet {
-    std::string_view path; // "\map_disk_1\studio"
-    std::string_view name; // "studio"
-};
-
-// The six map sets, in the order they are copied.
-inline constexpr std::array<MiraMapSet, 6> MiraMapSets = {{
-    {"\\map_disk_1\\studio", "studio"},
-    {"\\map_disk_2\\studios", "studios"},
-    {"\\map_disk_3\\news", "news"},
-    {"\\map_disk_4\\ob_map", "ob_map"},
-    {"\\map_disk_5\\defmira", "defmira"},
-    {"\\map_disk_6\\Eng_test", "Eng_test"},
-}};
 
 // The "Mira Maps" directory the maps come from: on the start drive (the current directory's
 // drive) when that is a CD-ROM drive, and then only there; otherwise on the first CD-ROM drive

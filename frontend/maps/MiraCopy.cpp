@@ -5,7 +5,7 @@
 #include <string>
 
 #include "frontend/dialogs/DialogSupport.h"
-#include "frontend/driver/KorvexConfig.h"
+#include "product/Korvex.h"
 
 namespace korvex::frontend {
 
@@ -18,7 +18,7 @@ MiraCopy::MiraCopy(platform::Platform& machine) : machine_(machine) {
     constexpr int kColumnLeft[] = {720, 3000, 5040};
     constexpr int kRowTop[] = {720, 1200, 1680, 2160, 2640};
     // The two buttons take the first places in the tab order, the check boxes follow.
-    for (int i = 0; i < kSystems; ++i) {
+    for (int i = 0; i < product::kSystems; ++i) {
         controls_.push_back(MakeControl(
             ArrayName("Check1", i), ControlKind::CheckBox, "System" + std::to_string(i + 1),
             {kColumnLeft[i % 3], kRowTop[i / 3], 1275, 285}, -1, 2 + i));
@@ -38,7 +38,7 @@ void MiraCopy::Load() {
 
 bool MiraCopy::Command(std::string_view buttonName, platform::DialogClose& closedAs) {
     if (buttonName == "OkButton") {
-        for (int i = 0; i < kSystems; ++i) {
+        for (int i = 0; i < product::kSystems; ++i) {
             SystemSelected[static_cast<std::size_t>(i)] = IsChecked(ArrayName("Check1", i));
         }
         closedAs = platform::DialogClose::Ok;
@@ -47,7 +47,7 @@ bool MiraCopy::Command(std::string_view buttonName, platform::DialogClose& close
     if (buttonName == "CancelButton") {
         platform::MessageBoxRequest request;
         request.text = "Mira Maps Will Not Be Loaded";
-        request.title = std::string(kProgramTitle);
+        request.title = std::string(product::kFrontEndTitle);
         request.buttons = platform::Buttons::Ok;
         request.icon = platform::Icon::Information;
         (void)machine_.ui.ShowMessage(request);

@@ -21,8 +21,6 @@ namespace korvex::frontend {
 // an earlier showing.
 class MiraCopy final : public platform::DialogModel {
 public:
-    static constexpr int kSystems = 15;
-
     // `machine` must outlive the dialog.
     explicit MiraCopy(platform::Platform& machine);
 

@@ -10,6 +10,7 @@
 #include "frontend/driver/KorvexConfig.h"
 #include "frontend/maps/InstallMiraMaps.h"
 #include "platform/memory/MemoryWindows.h"
+#include "product/Korvex.h"
 
 namespace korvex::badinput {
 
@@ -22,10 +23,10 @@ protected:
     void Install(const std::string& installDir, const std::string& version = "7.1.0.0") {
         memory::InstalledProduct product;
         product.productCode = kProductCode;
-        product.upgradeCode = std::string(frontend::kUpgradeCode);
+        product.upgradeCode = std::string(product::kUpgradeCode);
         product.properties["InstalledProductName"] = "KORVEx";
         product.properties["VersionString"] = version;
-        product.componentPaths[std::string(frontend::kMainProgramComponent)] =
+        product.componentPaths[std::string(product::kMainProgramComponent)] =
             installDir + "korvex.exe";
         windows.AddProduct(product);
         windows.PutFile(installDir + "korvex.exe", "MZ");
@@ -39,7 +40,7 @@ protected:
     // A CD-ROM drive holding the six Mira map sets, one map file in each.
     void InsertMiraDisc(char drive, bool mediaPresent = true) {
         windows.AddDrive(drive, platform::DriveType::CdRom, mediaPresent);
-        for (const frontend::MiraMapSet& set : frontend::MiraMapSets) {
+        for (const product::MiraMapSet& set : product::kMiraMapSets) {
             windows.PutFile(std::string(1, drive) + ":\\Mira Maps" + std::string(set.path) + "\\" +
                                 std::string(set.name) + ".map",
                             std::string(set.name));

@@ -13,6 +13,7 @@
 
 #include "BadInputMachine.h"
 #include "platform/memory/ScriptedUserInterface.h"
+#include "product/Korvex.h"
 #include "upgradeprep/UpgradePrep.h"
 
 namespace korvex::badinput {
@@ -224,7 +225,7 @@ TEST_F(ShapeTest, SystemDirectoryS03IsAFile) {
     EXPECT_NE(Warnings()[0].find("C:\\TELMIMAP\\S03:"), std::string::npos) << Warnings()[0];
     EXPECT_NE(Warnings()[0].find("(error 183)"), std::string::npos) << Warnings()[0];
     EXPECT_FALSE(windows.ui().waitCursorOn());
-    for (const frontend::MiraMapSet& set : frontend::MiraMapSets) {
+    for (const product::MiraMapSet& set : product::kMiraMapSets) {
         const std::string name(set.name);
         EXPECT_EQ(File("C:\\TELMIMAP\\S01\\" + name + "\\" + name + ".map"), name) << State();
     }

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "platform/memory/MemoryWindows.h"
+#include "product/Korvex.h"
 #include "upgradeprep/Entry.h"
 #include "upgradeprep/UpgradePrep.h"
 
@@ -66,7 +67,8 @@ protected:
         product.productCode = "{33333333-0000-0000-0000-000000000001}";
         product.properties["InstalledProductName"] = "KORVEx";
         product.properties["VersionString"] = GetParam().installedVersion;
-        product.componentPaths[std::string(kMainProgramComponent)] = "C:\\KORVEx\\korvex.exe";
+        product.componentPaths[std::string(product::kMainProgramComponent)] =
+            "C:\\KORVEx\\korvex.exe";
         windows.AddProduct(product);
         windows.PutFile("C:\\KORVEx\\korvex.exe", "MZ");
         windows.PutFile("C:\\answers.ini", "[upgradeprep]\r\nUpgrade=Yes\r\n");

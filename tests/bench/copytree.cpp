@@ -10,7 +10,7 @@
 #include <memory>
 #include <utility>
 
-#include "frontend/fsutil/Module1.h"
+#include "frontend/fsutil/DirectoryTree.h"
 #include "platform/win32/Utf.h"
 #include "platform/win32/Win32FileSystem.h"
 

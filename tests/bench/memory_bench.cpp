@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "frontend/fsutil/Module1.h"
+#include "frontend/fsutil/DirectoryTree.h"
 #include "platform/memory/MemoryWindows.h"
 
 namespace {

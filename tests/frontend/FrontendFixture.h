@@ -7,6 +7,7 @@
 
 #include "frontend/driver/KorvexConfig.h"
 #include "platform/memory/MemoryWindows.h"
+#include "product/Korvex.h"
 
 namespace korvex::frontend::testing {
 
@@ -19,10 +20,10 @@ protected:
                  const std::string& productCode = kProductCode) {
         memory::InstalledProduct product;
         product.productCode = productCode;
-        product.upgradeCode = std::string(kUpgradeCode);
+        product.upgradeCode = std::string(product::kUpgradeCode);
         product.properties["InstalledProductName"] = name;
         product.properties["VersionString"] = "7.1.0.0";
-        product.componentPaths[std::string(kMainProgramComponent)] = programPath;
+        product.componentPaths[std::string(product::kMainProgramComponent)] = programPath;
         windows.AddProduct(product);
         windows.PutFile(programPath, "MZ");
     }

@@ -1,5 +1,5 @@
 // Directory test and tree copy on the in-memory Windows.
-#include "frontend/fsutil/Module1.h"
+#include "frontend/fsutil/DirectoryTree.h"
 
 #include <gtest/gtest.h>
 

@@ -1,10 +1,11 @@
 // The staging steps: network files, backups, the two trees, the held and the ".new" files.
 #include "frontend/driver/Staging.h"
+#include "product/Korvex.h"
 
 #include <gtest/gtest.h>
 
 #include "FrontendFixture.h"
-#include "frontend/fsutil/Module1.h"
+#include "frontend/fsutil/DirectoryTree.h"
 
 namespace korvex::frontend {
 namespace {
@@ -42,9 +43,9 @@ TEST_F(StagingTest, NetworkFilesAreStagedOnlyFromNt4On) {
         machine.SetVersion(row.version);
         memory::InstalledProduct product;
         product.productCode = "{1}";
-        product.upgradeCode = std::string(kUpgradeCode);
+        product.upgradeCode = std::string(product::kUpgradeCode);
         product.properties["InstalledProductName"] = "KORVEx";
-        product.componentPaths[std::string(kMainProgramComponent)] = "C:\\K\\korvex.exe";
+        product.componentPaths[std::string(product::kMainProgramComponent)] = "C:\\K\\korvex.exe";
         machine.AddProduct(product);
         machine.PutFile("C:\\K\\korvex.exe", "MZ");
         machine.PutFile("C:\\tmptelm\\x.cfg", "x");

@@ -16,6 +16,7 @@
 #include "frontend/maps/InstallMiraMaps.h"
 #include "platform/memory/MemoryWindows.h"
 #include "platform/unattended/AnswerFile.h"
+#include "product/Korvex.h"
 #include "upgradeprep/Entry.h"
 
 namespace korvex::fuzz {
@@ -87,9 +88,9 @@ void CheckFrontEndRun(std::string_view bytes) {
     memory::MemoryWindows windows;
     memory::InstalledProduct product;
     product.productCode = "{11111111-0000-0000-0000-000000000001}";
-    product.upgradeCode = std::string(frontend::kUpgradeCode);
+    product.upgradeCode = std::string(product::kUpgradeCode);
     product.properties["InstalledProductName"] = "KORVEx";
-    product.componentPaths[std::string(frontend::kMainProgramComponent)] = "C:\\Apps\\korvex.exe";
+    product.componentPaths[std::string(product::kMainProgramComponent)] = "C:\\Apps\\korvex.exe";
     windows.AddProduct(product);
     windows.PutFile("C:\\Apps\\korvex.exe", "MZ");
     windows.PutFile("C:\\Apps\\TELMIMAP\\S01\\studio\\shipped.map", "shipped");
@@ -99,7 +100,7 @@ void CheckFrontEndRun(std::string_view bytes) {
     windows.PutFile("C:\\WINDOWS\\ZELMAIN.INI", "[ZELMAIN]\r\n");
     windows.PutFile("C:\\MAP\\old.ccf", "ccf");
     windows.AddDrive('D', platform::DriveType::CdRom);
-    for (const frontend::MiraMapSet& set : frontend::MiraMapSets) {
+    for (const product::MiraMapSet& set : product::kMiraMapSets) {
         windows.PutFile("D:\\Mira Maps" + std::string(set.path) + "\\a.map", "map");
     }
     windows.PutFile("C:\\answers.ini", bytes);

@@ -14,6 +14,7 @@
 
 #include "FuzzCheck.h"
 #include "platform/memory/MemoryWindows.h"
+#include "product/Korvex.h"
 #include "upgradeprep/UpgradePrep.h"
 
 namespace korvex::fuzz {
@@ -102,10 +103,9 @@ void CheckRun(const std::string& installed, const std::string& commandLine,
     memory::MemoryWindows windows;
     memory::InstalledProduct product;
     product.productCode = "{11111111-0000-0000-0000-000000000001}";
-    product.properties["InstalledProductName"] = std::string(upgradeprep::kProductName);
+    product.properties["InstalledProductName"] = std::string(product::kProductName);
     product.properties["VersionString"] = installed;
-    product.componentPaths[std::string(upgradeprep::kMainProgramComponent)] =
-        "C:\\KORVEx\\korvex.exe";
+    product.componentPaths[std::string(product::kMainProgramComponent)] = "C:\\KORVEx\\korvex.exe";
     windows.AddProduct(product);
     windows.MakeDirectories("C:\\KORVEx");
     windows.ui().Answer(platform::Answer::Yes);

@@ -1,6 +1,7 @@
 // The Mira map copying: finding the disc, the question, the dialog, the per-system copies, the
 // overwrite questions and the failures that end the step.
 #include "frontend/maps/InstallMiraMaps.h"
+#include "product/Korvex.h"
 
 #include <gtest/gtest.h>
 
@@ -19,7 +20,7 @@ using platform::DriveType;
 
 // Puts a disc with the six map sets, one file each, into drive `letter`.
 void PutMiraDisc(memory::MemoryWindows& machine, char letter) {
-    for (const MiraMapSet& set : MiraMapSets) {
+    for (const product::MiraMapSet& set : product::kMiraMapSets) {
         machine.PutFile(std::string(1, letter) + ":\\Mira Maps" + std::string(set.path) + "\\" +
                             std::string(set.name) + ".map",
                         std::string(set.name) + " from " + letter);
@@ -155,7 +156,7 @@ TEST_F(InstallMiraMapsTest, PickedSystemsGetTheirDirectoryAndAllSixSets) {
     std::vector<std::string> expected;
     for (const char* system : {"S01", "S10"}) {
         expected.push_back(std::string(system) + "\\");
-        for (const MiraMapSet& set : MiraMapSets) {
+        for (const product::MiraMapSet& set : product::kMiraMapSets) {
             const std::string dir = std::string(system) + "\\" + std::string(set.name);
             expected.push_back(dir + "\\");
             expected.push_back(dir + "\\" + std::string(set.name) + ".map");
@@ -213,7 +214,7 @@ TEST_F(InstallMiraMapsTest, AnExistingSetIsReplacedOnlyAfterYes) {
 TEST_F(InstallMiraMapsTest, OverwriteQuestionsComeSystemBySystem) {
     PutMiraDisc(windows, 'D');
     for (const char* system : {"S03", "S12"}) {
-        for (const MiraMapSet& set : MiraMapSets) {
+        for (const product::MiraMapSet& set : product::kMiraMapSets) {
             windows.MakeDirectories("C:\\TELMIMAP\\" + std::string(system) + "\\" +
                                     std::string(set.name));
         }
@@ -225,7 +226,7 @@ TEST_F(InstallMiraMapsTest, OverwriteQuestionsComeSystemBySystem) {
     EXPECT_FALSE(Run());
     std::vector<std::string> expected = {"CopyMiraMaps"};
     for (const char* system : {"S03", "S12"}) {
-        for (const MiraMapSet& set : MiraMapSets) {
+        for (const product::MiraMapSet& set : product::kMiraMapSets) {
             expected.push_back("OverwriteMap." + std::string(system) + "." + std::string(set.name));
         }
     }

@@ -5,6 +5,7 @@
 #include "frontend/FrontendFixture.h"
 #include "frontend/driver/KorvexConfig.h"
 #include "frontend/maps/InstallMiraMaps.h"
+#include "product/Korvex.h"
 
 namespace korvex::frontend {
 namespace {
@@ -31,7 +32,7 @@ protected:
         windows.PutFile("C:\\WINDOWS\\NELK.INI", "[Comms]\r\nLink Type=Serial-System\r\n");
         windows.PutFile("C:\\MAP\\old.ccf", "ccf");
         windows.AddDrive('D', platform::DriveType::CdRom);
-        for (const MiraMapSet& set : MiraMapSets) {
+        for (const product::MiraMapSet& set : product::kMiraMapSets) {
             windows.PutFile("D:\\Mira Maps" + std::string(set.path) + "\\" + std::string(set.name) +
                                 ".map",
                             std::string(set.name));

@@ -1,6 +1,7 @@
 // The settings steps: the KORVEX settings with their map steps and failures, the YMV settings
 // with the configuration path, and the Airtalker region keys.
 #include "frontend/driver/Settings.h"
+#include "product/Korvex.h"
 
 #include <gtest/gtest.h>
 
@@ -40,7 +41,7 @@ protected:
     // A disc with the six map sets, one file "s.map" in each.
     void PutMiraDisc(char letter) {
         windows.AddDrive(letter, platform::DriveType::CdRom);
-        for (const MiraMapSet& set : MiraMapSets) {
+        for (const product::MiraMapSet& set : product::kMiraMapSets) {
             windows.PutFile(
                 std::string(1, letter) + ":\\Mira Maps" + std::string(set.path) + "\\s.map", "s");
         }

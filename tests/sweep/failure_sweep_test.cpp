@@ -13,6 +13,7 @@
 #include "platform/memory/MemoryWindows.h"
 #include "platform/unattended/AnswerFileUserInterface.h"
 #include "platform/unattended/Logging.h"
+#include "product/Korvex.h"
 #include "upgradeprep/UpgradePrep.h"
 
 namespace korvex {
@@ -122,10 +123,10 @@ Outcome Logged(MemoryWindows& windows, const std::string& answers, const std::st
 void AddKorvex(MemoryWindows& windows, const std::string& version, const std::string& program) {
     memory::InstalledProduct product;
     product.productCode = "{11111111-2222-3333-4444-555555555555}";
-    product.upgradeCode = std::string(frontend::kUpgradeCode);
+    product.upgradeCode = std::string(product::kUpgradeCode);
     product.properties["InstalledProductName"] = "KORVEx";
     product.properties["VersionString"] = version;
-    product.componentPaths[std::string(frontend::kMainProgramComponent)] = program;
+    product.componentPaths[std::string(product::kMainProgramComponent)] = program;
     windows.AddProduct(product);
     windows.PutFile(program, "MZ");
 }

@@ -1,5 +1,6 @@
 // Whole front-end runs started from their switches, on the in-memory Windows.
 #include "frontend/driver/Entry.h"
+#include "product/Korvex.h"
 
 #include <gtest/gtest.h>
 
@@ -14,9 +15,10 @@ protected:
     RunVarenInstallTest() {
         memory::InstalledProduct product;
         product.productCode = "{11111111-2222-3333-4444-555555555555}";
-        product.upgradeCode = std::string(kUpgradeCode);
+        product.upgradeCode = std::string(product::kUpgradeCode);
         product.properties["InstalledProductName"] = "KORVEx";
-        product.componentPaths[std::string(kMainProgramComponent)] = "C:\\Apps\\korvex.exe";
+        product.componentPaths[std::string(product::kMainProgramComponent)] =
+            "C:\\Apps\\korvex.exe";
         windows.AddProduct(product);
         windows.PutFile("C:\\Apps\\korvex.exe", "MZ");
         windows.PutFile("C:\\Apps\\csuinfo.cfg", "mine");

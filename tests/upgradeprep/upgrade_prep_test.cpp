@@ -1,5 +1,6 @@
 // The upgrade preparation tool on the in-memory Windows: command line, upgrade question,
 // registered-product upgrade, search and delete, and failure injection.
+#include "product/Korvex.h"
 #include "upgradeprep/UpgradePrep.h"
 
 #include <gmock/gmock.h>
@@ -152,7 +153,7 @@ struct TestMachine {
         product.properties["InstalledProductName"] = name;
         product.properties["VersionString"] = version;
         if (programPath) {
-            product.componentPaths[std::string(kMainProgramComponent)] = *programPath;
+            product.componentPaths[std::string(product::kMainProgramComponent)] = *programPath;
         }
         windows.AddProduct(std::move(product));
     }

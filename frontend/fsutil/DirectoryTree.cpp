@@ -1,5 +1,5 @@
 // Directory test and tree copy over the platform's wildcard search.
-#include "frontend/fsutil/Module1.h"
+#include "frontend/fsutil/DirectoryTree.h"
 
 #include <vector>
 
