@@ -6,6 +6,7 @@
 
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace korvex::platform {
@@ -57,6 +58,17 @@ public:
     virtual bool Command(std::string_view buttonName, DialogClose& closedAs) = 0;
     // The window's close box was used.
     virtual void CloseBox() = 0;
+
+    // Answer files. Each dialog declares the keys of its section; an unattended run hands it
+    // each key of the section with its checked value after Load, and a recording run asks it
+    // for the keys that give its controls' present states. (How the dialog closed, the key
+    // "Button", is the answer layer's own.) A dialog without keys of its own answers nothing.
+    using Answers = std::vector<std::pair<std::string, std::string>>;
+    virtual void ApplyAnswer(std::string_view key, std::string_view value) {
+        (void)key;
+        (void)value;
+    }
+    virtual Answers RecordAnswers() const { return {}; }
 
     const std::vector<Control>& Controls() const { return controls_; }
     // Index of the control with that name, or -1.

@@ -5,9 +5,23 @@
 
 namespace korvex::upgradeprep {
 
+const unattended::AnswerSchema& UpgradePrepAnswerSchema() {
+    static const unattended::AnswerSchema schema = [] {
+        unattended::AnswerSchema made;
+        made.sections.assign(product::kAnswerFileSections.begin(),
+                             product::kAnswerFileSections.end());
+        for (std::string_view question : {kUpgradePrompt, kAnnouncementPrompt, kKeepPrompt}) {
+            made.keys.push_back({"upgradeprep", std::string(question), unattended::YesNo()});
+        }
+        return made;
+    }();
+    return schema;
+}
+
 int RunUpgradePrepProgram(const unattended::Switches& switches,
                           const unattended::Services& services, std::string_view commandLine) {
-    unattended::Session session("upgradeprep", "upgradeprep", switches, services);
+    unattended::Session session("upgradeprep", "upgradeprep", switches, services,
+                                UpgradePrepAnswerSchema());
     if (!session.Start()) {
         return kExitStopped;
     }

@@ -12,4 +12,7 @@ namespace korvex::upgradeprep {
 int RunUpgradePrepProgram(const unattended::Switches& switches,
                           const unattended::Services& services, std::string_view commandLine);
 
+// What upgradeprep's answer file may hold: its three questions in [upgradeprep].
+const unattended::AnswerSchema& UpgradePrepAnswerSchema();
+
 } // namespace korvex::upgradeprep

@@ -1,12 +1,17 @@
-// Helpers the dialog models share: building their controls and writing their INI keys.
+// Helpers the dialog models share: building their controls, answering their system lists and
+// writing their INI keys.
 #pragma once
 
+#include <algorithm>
 #include <string>
 #include <string_view>
 #include <utility>
+#include <vector>
 
 #include "platform/Dialog.h"
 #include "platform/Platform.h"
+#include "platform/unattended/AnswerFile.h"
+#include "product/Korvex.h"
 
 namespace korvex::frontend {
 
@@ -30,6 +35,28 @@ inline platform::Control MakeControl(std::string name, platform::ControlKind kin
     control.tabIndex = tabIndex;
     control.font = font;
     return control;
+}
+
+// Answer files name systems by number in a list ("1,10"): the check boxes Check1(i) of the
+// listed systems i + 1 are ticked and the others cleared, and the list of ticked ones is
+// recorded.
+inline void TickListedSystems(platform::DialogModel& dialog, std::string_view list) {
+    const std::vector<int> systems =
+        unattended::ParseNumberList(list, product::kSystems).value_or(std::vector<int>{});
+    for (int i = 0; i < product::kSystems; ++i) {
+        dialog.SetChecked(ArrayName("Check1", i),
+                          std::find(systems.begin(), systems.end(), i + 1) != systems.end());
+    }
+}
+
+inline std::string TickedSystems(const platform::DialogModel& dialog) {
+    std::vector<int> systems;
+    for (int i = 0; i < product::kSystems; ++i) {
+        if (dialog.IsChecked(ArrayName("Check1", i))) {
+            systems.push_back(i + 1);
+        }
+    }
+    return unattended::FormatNumberList(systems);
 }
 
 // Writes one key through the profile-string service. The outcome is not acted on: a failed

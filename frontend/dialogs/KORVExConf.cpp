@@ -68,4 +68,26 @@ bool KORVExConf::Command(std::string_view buttonName, platform::DialogClose& clo
     return false;
 }
 
+std::vector<unattended::AnswerKey> KORVExConf::AnswerKeys() {
+    return {{"KORVExConf", "Connection", {"Serial", "Ethernet"}},
+            {"KORVExConf", "Maps", {"NoConversion", "Convert"}},
+            {"KORVExConf", "CopyMira", unattended::YesNo()}};
+}
+
+void KORVExConf::ApplyAnswer(std::string_view key, std::string_view value) {
+    if (key == "Connection") {
+        SetChecked(value == "Ethernet" ? "EthernetOption" : "SerialOption", true);
+    } else if (key == "Maps") {
+        SetChecked(value == "Convert" ? "ConvertOption" : "DoNothingOption", true);
+    } else if (key == "CopyMira") {
+        SetChecked("CopyMira", value == "Yes");
+    }
+}
+
+platform::DialogModel::Answers KORVExConf::RecordAnswers() const {
+    return {{"Connection", IsChecked("EthernetOption") ? "Ethernet" : "Serial"},
+            {"Maps", IsChecked("ConvertOption") ? "Convert" : "NoConversion"},
+            {"CopyMira", IsChecked("CopyMira") ? "Yes" : "No"}};
+}
+
 } // namespace korvex::frontend

@@ -6,6 +6,7 @@
 
 #include "platform/Dialog.h"
 #include "platform/Platform.h"
+#include "platform/unattended/AnswerFile.h"
 
 namespace korvex::frontend {
 
@@ -31,6 +32,11 @@ public:
     void Load() override;
     bool Command(std::string_view buttonName, platform::DialogClose& closedAs) override;
     void CloseBox() override {}
+
+    // [KORVExConf] Connection=Serial|Ethernet, Maps=NoConversion|Convert, CopyMira=Yes|No.
+    static std::vector<unattended::AnswerKey> AnswerKeys();
+    void ApplyAnswer(std::string_view key, std::string_view value) override;
+    Answers RecordAnswers() const override;
 
     // Convert the old CCF maps: ConvertOption was selected on OK.
     bool mapsfromccf = false;

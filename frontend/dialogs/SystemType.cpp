@@ -13,6 +13,14 @@ std::string KeyName(int system) {
     return "System" + std::to_string(system);
 }
 
+// The frame models as answer files name them, with the option button of each.
+struct FrameModel {
+    const char* word;
+    const char* option;
+};
+constexpr FrameModel kFrameModels[] = {
+    {"Ostrel", "Option1"}, {"Pennet", "Option3"}, {"Quarne", "Option4"}, {"Mira", "Option5"}};
+
 } // namespace
 
 SystemType::SystemType(platform::Platform& machine, bool& SetupCancelled)
@@ -106,6 +114,49 @@ bool SystemType::Command(std::string_view buttonName, platform::DialogClose& clo
         return true;
     }
     return false;
+}
+
+std::vector<unattended::AnswerKey> SystemType::AnswerKeys() {
+    std::vector<std::string> models;
+    for (const FrameModel& model : kFrameModels) {
+        models.emplace_back(model.word);
+    }
+    std::vector<unattended::AnswerKey> keys;
+    for (int n = 1; n <= product::kSystems; ++n) {
+        keys.push_back({"SystemType", KeyName(n), models});
+    }
+    keys.push_back({"SystemType", "StackFromTop", {}, product::kSystems});
+    return keys;
+}
+
+void SystemType::ApplyAnswer(std::string_view key, std::string_view value) {
+    if (key == "StackFromTop") {
+        TickListedSystems(*this, value);
+        return;
+    }
+    for (int n = 1; n <= product::kSystems; ++n) {
+        if (key != KeyName(n)) {
+            continue;
+        }
+        for (const FrameModel& model : kFrameModels) {
+            if (value == model.word) {
+                SetChecked(ArrayName(model.option, n - 1), true);
+            }
+        }
+    }
+}
+
+platform::DialogModel::Answers SystemType::RecordAnswers() const {
+    Answers answers;
+    for (int n = 1; n <= product::kSystems; ++n) {
+        for (const FrameModel& model : kFrameModels) {
+            if (IsChecked(ArrayName(model.option, n - 1))) {
+                answers.emplace_back(KeyName(n), model.word);
+            }
+        }
+    }
+    answers.emplace_back("StackFromTop", TickedSystems(*this));
+    return answers;
 }
 
 } // namespace korvex::frontend

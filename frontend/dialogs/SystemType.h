@@ -8,6 +8,7 @@
 
 #include "platform/Dialog.h"
 #include "platform/Platform.h"
+#include "platform/unattended/AnswerFile.h"
 #include "product/Korvex.h"
 
 namespace korvex::frontend {
@@ -40,6 +41,12 @@ public:
     void Load() override;
     bool Command(std::string_view buttonName, platform::DialogClose& closedAs) override;
     void CloseBox() override {}
+
+    // [SystemType] System1 ... System15 = Ostrel|Pennet|Quarne|Mira (absent: Ostrel), and
+    // StackFromTop = the list of stacked systems ("5,12").
+    static std::vector<unattended::AnswerKey> AnswerKeys();
+    void ApplyAnswer(std::string_view key, std::string_view value) override;
+    Answers RecordAnswers() const override;
 
     // The frame model code of row i (0 ... 14) as the controls stand: "0" Ostrel, "2" Pennet,
     // "3" Quarne, "4" Mira.

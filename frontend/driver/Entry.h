@@ -10,4 +10,8 @@ namespace korvex::frontend {
 // stopped by a failure, a bad answer file or an unanswered question, 1605 not installed.
 int RunVarenInstall(const unattended::Switches& switches, const unattended::Services& services);
 
+// What the front end's answer file may hold: its questions in [VarenInstall] (and the Airtalker
+// region code), and each dialog's own section.
+const unattended::AnswerSchema& VarenInstallAnswerSchema();
+
 } // namespace korvex::frontend

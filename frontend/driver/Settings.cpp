@@ -1,6 +1,7 @@
 // The settings steps of the front end.
 #include "frontend/driver/Settings.h"
 
+#include "frontend/Prompts.h"
 #include "frontend/dialogs/DialogSupport.h"
 #include "frontend/maps/CopyCcfMaps.h"
 #include "frontend/maps/InstallMiraMaps.h"
@@ -13,13 +14,13 @@ using platform::Platform;
 namespace {
 
 // Asks a Yes/No question whose default button is Yes; true only for Yes.
-bool AskYes(Platform& machine, std::string text, std::string title, std::string prompt) {
+bool AskYes(Platform& machine, std::string text, std::string title, std::string_view prompt) {
     platform::MessageBoxRequest request;
     request.text = std::move(text);
     request.title = std::move(title);
     request.buttons = platform::Buttons::YesNo;
     request.defaultButton = platform::DefaultButton::First;
-    request.prompt = std::move(prompt);
+    request.prompt = prompt;
     return machine.ui.ShowMessage(request) == Answer::Yes;
 }
 
@@ -41,7 +42,7 @@ void UpdateKorvexSettings(KorvexConfig& run) {
     const InstallationContext& context = run.context;
     const bool update =
         !FileExists(machine.files, context.WindowsDir + "\\" + "NELK.INI") ||
-        AskYes(machine, "Update KORVEX Settings", "KORVEx Insatll", "UpdateKorvexSettings");
+        AskYes(machine, "Update KORVEX Settings", "KORVEx Insatll", prompt::kUpdateKorvexSettings);
     if (update) {
         if (!run.korvexConf) {
             run.korvexConf.emplace(machine, run.record.SetupCancelled);
@@ -83,8 +84,9 @@ std::string ConfigPathValue(KorvexConfig& run) {
 
 void UpdateYmvSettings(KorvexConfig& run) {
     Platform& machine = run.machine;
-    const bool show = !FileExists(machine.files, run.context.WindowsDir + "\\" + "ZELMAIN.INI") ||
-                      AskYes(machine, "Update YMV Settings", "KORVEx Install", "UpdateYmvSettings");
+    const bool show =
+        !FileExists(machine.files, run.context.WindowsDir + "\\" + "ZELMAIN.INI") ||
+        AskYes(machine, "Update YMV Settings", "KORVEx Install", prompt::kUpdateYmvSettings);
     if (show) {
         if (!run.systemType) {
             run.systemType.emplace(machine, run.record.SetupCancelled);

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "frontend/Prompts.h"
 #include "frontend/fsutil/DirectoryTree.h"
 
 namespace korvex::frontend {
@@ -153,15 +154,15 @@ void OfferNewConfigFiles(KorvexConfig& run) {
         std::string current;
         std::string delivered;
         const char* question;
-        const char* prompt;
+        std::string_view prompt;
     };
     const Offer offers[] = {
         {context.InstallDir + "csuinfo.cfg", context.InstallDir + "csuinfo.new",
-         "Overwrite Current CSUINFO file ?", "OverwriteCsuinfo"},
+         "Overwrite Current CSUINFO file ?", prompt::kOverwriteCsuinfo},
         {context.InstallDir + "cnetio.ini", context.InstallDir + "cnetio.new",
-         "Overwrite Current CNetio.ini file ?", "OverwriteCnetio"},
+         "Overwrite Current CNetio.ini file ?", prompt::kOverwriteCnetio},
         {context.WindowsDir + "\\zelmain.ini", context.WindowsDir + "\\zelmain.new",
-         "Overwrite Current Zelmain.ini file ?", "OverwriteZelmain"},
+         "Overwrite Current Zelmain.ini file ?", prompt::kOverwriteZelmain},
     };
     for (const Offer& offer : offers) {
         if (!FileExists(machine.files, offer.current)) {

@@ -3,6 +3,8 @@
 
 #include <string>
 
+#include "frontend/Prompts.h"
+
 namespace korvex::frontend {
 
 using platform::Answer;
@@ -24,7 +26,7 @@ CopyResult CopyCcfMaps(platform::Platform& machine, std::string_view driveRoot) 
         request.title = "Query";
         request.buttons = platform::Buttons::YesNo;
         request.icon = platform::Icon::Question;
-        request.prompt = "UseCcfMaps";
+        request.prompt = prompt::kUseCcfMaps;
         useMaps = machine.ui.ShowMessage(request) == Answer::Yes;
     }
 
@@ -39,7 +41,7 @@ CopyResult CopyCcfMaps(platform::Platform& machine, std::string_view driveRoot) 
                 "KORVEx Map files directory (" + mapDirectory + ") already exists - continue?";
             request.title = "Warning";
             request.buttons = platform::Buttons::YesNo;
-            request.prompt = "ContinueIntoExistingMaps";
+            request.prompt = prompt::kContinueIntoExistingMaps;
             goAhead = machine.ui.ShowMessage(request) == Answer::Yes;
         }
         if (goAhead) {

@@ -3,6 +3,7 @@
 
 #include <cstdio>
 
+#include "frontend/Prompts.h"
 #include "product/Korvex.h"
 
 namespace korvex::frontend {
@@ -75,7 +76,7 @@ CopyResult InstallMiraMaps(platform::Platform& machine, std::optional<MiraCopy>&
     confirm.title = "Query";
     confirm.buttons = platform::Buttons::YesNo;
     confirm.icon = platform::Icon::Question;
-    confirm.prompt = "CopyMiraMaps";
+    confirm.prompt = prompt::kCopyMiraMaps;
     if (machine.ui.ShowMessage(confirm) != Answer::Yes) {
         return std::nullopt;
     }
@@ -99,8 +100,7 @@ CopyResult InstallMiraMaps(platform::Platform& machine, std::optional<MiraCopy>&
                                  TwoDigits(system) + " Overwrite";
                 overwrite.title = std::string(product::kFrontEndTitle);
                 overwrite.buttons = platform::Buttons::YesNo;
-                overwrite.prompt =
-                    "OverwriteMap.S" + TwoDigits(system) + "." + std::string(set.name);
+                overwrite.prompt = prompt::OverwriteMap(TwoDigits(system), set.name);
                 if (machine.ui.ShowMessage(overwrite) != Answer::Yes) {
                     continue;
                 }

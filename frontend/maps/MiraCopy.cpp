@@ -57,6 +57,20 @@ bool MiraCopy::Command(std::string_view buttonName, platform::DialogClose& close
     return false;
 }
 
+std::vector<unattended::AnswerKey> MiraCopy::AnswerKeys() {
+    return {{"MiraCopy", "Systems", {}, product::kSystems}};
+}
+
+void MiraCopy::ApplyAnswer(std::string_view key, std::string_view value) {
+    if (key == "Systems") {
+        TickListedSystems(*this, value);
+    }
+}
+
+platform::DialogModel::Answers MiraCopy::RecordAnswers() const {
+    return {{"Systems", TickedSystems(*this)}};
+}
+
 bool MiraCopy::CopyMapToSystem(std::int16_t sys) const {
     if (sys < 0 || sys >= static_cast<std::int16_t>(SystemSelected.size())) {
         throw std::out_of_range("system index " + std::to_string(sys) +

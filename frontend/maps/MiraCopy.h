@@ -7,6 +7,7 @@
 
 #include "platform/Dialog.h"
 #include "platform/Platform.h"
+#include "platform/unattended/AnswerFile.h"
 
 namespace korvex::frontend {
 
@@ -31,6 +32,11 @@ public:
     void Load() override;
     bool Command(std::string_view buttonName, platform::DialogClose& closedAs) override;
     void CloseBox() override {}
+
+    // [MiraCopy] Systems = the list of picked systems ("1,10").
+    static std::vector<unattended::AnswerKey> AnswerKeys();
+    void ApplyAnswer(std::string_view key, std::string_view value) override;
+    Answers RecordAnswers() const override;
 
     // Whether system sys + 1 was picked: SystemSelected(sys). Valid indexes are 0 to 15 (entry
     // 15 exists and is always false); any other index throws std::out_of_range.

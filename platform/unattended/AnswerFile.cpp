@@ -27,45 +27,6 @@ std::string_view Trim(std::string_view text) {
     return text;
 }
 
-// The order sections are written in.
-constexpr std::array<std::string_view, 5> kSections = {"VarenInstall", "KORVExConf", "SystemType",
-                                                       "MiraCopy", "upgradeprep"};
-
-constexpr std::array<std::string_view, 6> kMapSets = {"studio", "studios", "news",
-                                                      "ob_map", "defmira", "Eng_test"};
-
-enum class Kind { YesNo, Region, Button, Connection, Maps, Model, Systems };
-
-struct KeyRule {
-    std::string_view section;
-    std::string_view key;
-    Kind kind;
-};
-
-constexpr KeyRule kKeys[] = {
-    {"VarenInstall", "OverwriteCsuinfo", Kind::YesNo},
-    {"VarenInstall", "OverwriteCnetio", Kind::YesNo},
-    {"VarenInstall", "OverwriteZelmain", Kind::YesNo},
-    {"VarenInstall", "UpdateKorvexSettings", Kind::YesNo},
-    {"VarenInstall", "UpdateYmvSettings", Kind::YesNo},
-    {"VarenInstall", "UseCcfMaps", Kind::YesNo},
-    {"VarenInstall", "ContinueIntoExistingMaps", Kind::YesNo},
-    {"VarenInstall", "CopyMiraMaps", Kind::YesNo},
-    {"VarenInstall", "OverwriteMap", Kind::YesNo},
-    {"VarenInstall", "AirtalkerRegion", Kind::Region},
-    {"KORVExConf", "Button", Kind::Button},
-    {"KORVExConf", "Connection", Kind::Connection},
-    {"KORVExConf", "Maps", Kind::Maps},
-    {"KORVExConf", "CopyMira", Kind::YesNo},
-    {"SystemType", "Button", Kind::Button},
-    {"SystemType", "StackFromTop", Kind::Systems},
-    {"MiraCopy", "Button", Kind::Button},
-    {"MiraCopy", "Systems", Kind::Systems},
-    {"upgradeprep", "Upgrade", Kind::YesNo},
-    {"upgradeprep", "SearchAndDelete", Kind::YesNo},
-    {"upgradeprep", "KeepConfiguration", Kind::YesNo},
-};
-
 std::optional<int> ParseNumber(std::string_view text) {
     text = Trim(text);
     if (text.empty() || text.size() > 2) {
@@ -81,53 +42,46 @@ std::optional<int> ParseNumber(std::string_view text) {
     return value;
 }
 
-// The kind of a known key, with its canonical name.
-std::optional<std::pair<std::string, Kind>> Lookup(std::string_view section, std::string_view key) {
-    const auto canonicalSection = CanonicalSection(section);
-    if (!canonicalSection) {
-        return std::nullopt;
-    }
-    for (const KeyRule& rule : kKeys) {
-        if (rule.section == *canonicalSection && EqualsNoCase(rule.key, key)) {
-            return std::make_pair(std::string(rule.key), rule.kind);
+const std::string* FindSectionName(const AnswerSchema& schema, std::string_view name) {
+    for (const std::string& known : schema.sections) {
+        if (EqualsNoCase(known, name)) {
+            return &known;
         }
     }
-    if (*canonicalSection == "SystemType" && key.size() > 6 &&
-        EqualsNoCase(key.substr(0, 6), "System")) {
-        // System1 ... System15, written without leading zeros.
-        const auto digits = key.substr(6);
-        const auto number = ParseNumber(digits);
-        if (number && *number >= 1 && *number <= 15 && digits.front() != '0') {
-            return std::make_pair("System" + std::to_string(*number), Kind::Model);
-        }
-    }
-    if (*canonicalSection == "VarenInstall" && key.size() > 13 &&
-        EqualsNoCase(key.substr(0, 14), "OverwriteMap.S")) {
-        // OverwriteMap.S<two digits>.<map set>
-        const auto rest = key.substr(14);
-        if (rest.size() > 3 && rest[2] == '.') {
-            const auto number = ParseNumber(rest.substr(0, 2));
-            const auto set = rest.substr(3);
-            for (std::string_view known : kMapSets) {
-                if (number && *number >= 1 && *number <= 15 && EqualsNoCase(known, set)) {
-                    std::string name = "OverwriteMap.S";
-                    name += static_cast<char>('0' + *number / 10);
-                    name += static_cast<char>('0' + *number % 10);
-                    name += '.';
-                    name += known;
-                    return std::make_pair(std::move(name), Kind::YesNo);
-                }
-            }
-        }
-    }
-    return std::nullopt;
+    return nullptr;
 }
 
-std::optional<std::string> OneOf(std::string_view value,
-                                 std::initializer_list<std::string_view> words) {
-    for (std::string_view word : words) {
+// Whether the section's keys are the other program's to check.
+bool IsForeign(const AnswerSchema& schema, std::string_view section) {
+    for (const AnswerKey& key : schema.keys) {
+        if (key.section == section) {
+            return false;
+        }
+    }
+    return true;
+}
+
+const AnswerKey* FindKey(const AnswerSchema& schema, std::string_view section,
+                         std::string_view key) {
+    for (const AnswerKey& known : schema.keys) {
+        if (EqualsNoCase(known.section, section) && EqualsNoCase(known.key, key)) {
+            return &known;
+        }
+    }
+    return nullptr;
+}
+
+std::optional<std::string> CanonicalValue(const AnswerKey& key, std::string_view value) {
+    value = Trim(value);
+    if (key.numbersUpTo > 0) {
+        if (auto numbers = ParseNumberList(value, key.numbersUpTo)) {
+            return FormatNumberList(*numbers);
+        }
+        return std::nullopt;
+    }
+    for (const std::string& word : key.words) {
         if (EqualsNoCase(word, value)) {
-            return std::string(word);
+            return word;
         }
     }
     return std::nullopt;
@@ -135,88 +89,47 @@ std::optional<std::string> OneOf(std::string_view value,
 
 } // namespace
 
-std::optional<std::string> CanonicalSection(std::string_view section) {
-    for (std::string_view known : kSections) {
-        if (EqualsNoCase(known, section)) {
-            return std::string(known);
-        }
-    }
-    return std::nullopt;
+std::vector<std::string> YesNo() {
+    return {"Yes", "No"};
 }
 
-std::optional<std::string> CanonicalKey(std::string_view section, std::string_view key) {
-    auto found = Lookup(section, key);
-    if (!found) {
-        return std::nullopt;
-    }
-    return std::move(found->first);
-}
-
-std::optional<std::vector<int>> ParseSystemList(std::string_view value) {
-    std::vector<int> systems;
+std::optional<std::vector<int>> ParseNumberList(std::string_view value, int highest) {
+    std::vector<int> numbers;
     value = Trim(value);
     if (value.empty()) {
-        return systems;
+        return numbers;
     }
     while (true) {
         const auto comma = value.find(',');
         const auto number = ParseNumber(value.substr(0, comma));
-        if (!number || *number < 1 || *number > 15 ||
-            std::find(systems.begin(), systems.end(), *number) != systems.end()) {
+        if (!number || *number < 1 || *number > highest ||
+            std::find(numbers.begin(), numbers.end(), *number) != numbers.end()) {
             return std::nullopt;
         }
-        systems.push_back(*number);
+        numbers.push_back(*number);
         if (comma == std::string_view::npos) {
             break;
         }
         value.remove_prefix(comma + 1);
     }
-    std::sort(systems.begin(), systems.end());
-    return systems;
+    std::sort(numbers.begin(), numbers.end());
+    return numbers;
 }
 
-std::string FormatSystemList(const std::vector<int>& systems) {
+std::string FormatNumberList(const std::vector<int>& numbers) {
     std::string out;
-    for (int system : systems) {
+    for (int number : numbers) {
         if (!out.empty()) {
             out += ',';
         }
-        out += std::to_string(system);
+        out += std::to_string(number);
     }
     return out;
 }
 
-std::optional<std::string> CanonicalValue(std::string_view section, std::string_view key,
-                                          std::string_view value) {
-    const auto found = Lookup(section, key);
-    if (!found) {
-        return std::nullopt;
-    }
-    value = Trim(value);
-    switch (found->second) {
-    case Kind::YesNo:
-        return OneOf(value, {"Yes", "No"});
-    case Kind::Region:
-        return OneOf(value, {"0", "1", "2"});
-    case Kind::Button:
-        return OneOf(value, {"OK", "Cancel", "Close"});
-    case Kind::Connection:
-        return OneOf(value, {"Serial", "Ethernet"});
-    case Kind::Maps:
-        return OneOf(value, {"NoConversion", "Convert"});
-    case Kind::Model:
-        return OneOf(value, {"Ostrel", "Pennet", "Quarne", "Mira"});
-    case Kind::Systems:
-        if (auto systems = ParseSystemList(value)) {
-            return FormatSystemList(*systems);
-        }
-        return std::nullopt;
-    }
-    return std::nullopt;
-}
-
-std::optional<AnswerFile> AnswerFile::Parse(std::string_view bytes, std::string& error) {
-    AnswerFile file;
+std::optional<AnswerFile> AnswerFile::Parse(std::string_view bytes, const AnswerSchema& schema,
+                                            std::string& error) {
+    AnswerFile file(schema);
     // A UTF-8 byte order mark, as editors on Windows write it, is not part of the first line.
     if (bytes.substr(0, 3) == "\xEF\xBB\xBF") {
         bytes.remove_prefix(3);
@@ -250,8 +163,8 @@ std::optional<AnswerFile> AnswerFile::Parse(std::string_view bytes, std::string&
                 return std::nullopt;
             }
             const std::string_view name = Trim(line.substr(1, line.size() - 2));
-            const auto canonical = CanonicalSection(name);
-            if (!canonical) {
+            const std::string* canonical = FindSectionName(schema, name);
+            if (canonical == nullptr) {
                 error = where + "unknown section [" + std::string(name) + "]";
                 return std::nullopt;
             }
@@ -272,26 +185,30 @@ std::optional<AnswerFile> AnswerFile::Parse(std::string_view bytes, std::string&
             error = where + "a key before the first section";
             return std::nullopt;
         }
-        const std::string_view key = Trim(line.substr(0, equals));
-        const std::string_view value = Trim(line.substr(equals + 1));
-        const auto canonicalKey = CanonicalKey(current->name, key);
-        if (!canonicalKey) {
-            error = where + "unknown key \"" + std::string(key) + "\" in [" + current->name + "]";
-            return std::nullopt;
+        std::string key(Trim(line.substr(0, equals)));
+        std::string value(Trim(line.substr(equals + 1)));
+        if (!IsForeign(schema, current->name)) {
+            const AnswerKey* known = FindKey(schema, current->name, key);
+            if (known == nullptr) {
+                error = where + "unknown key \"" + key + "\" in [" + current->name + "]";
+                return std::nullopt;
+            }
+            auto canonicalValue = CanonicalValue(*known, value);
+            if (!canonicalValue) {
+                error = where + "value \"" + value + "\" is not allowed for " + known->key +
+                        " in [" + current->name + "]";
+                return std::nullopt;
+            }
+            key = known->key;
+            value = std::move(*canonicalValue);
         }
-        const auto canonicalValue = CanonicalValue(current->name, key, value);
-        if (!canonicalValue) {
-            error = where + "value \"" + std::string(value) + "\" is not allowed for " +
-                    *canonicalKey + " in [" + current->name + "]";
-            return std::nullopt;
-        }
-        for (const Entry& entry : current->entries) {
-            if (entry.key == *canonicalKey) {
-                error = where + *canonicalKey + " appears twice in [" + current->name + "]";
+        for (const auto& entry : current->entries) {
+            if (EqualsNoCase(entry.first, key)) {
+                error = where + key + " appears twice in [" + current->name + "]";
                 return std::nullopt;
             }
         }
-        current->entries.push_back(Entry{*canonicalKey, *canonicalValue});
+        current->entries.emplace_back(std::move(key), std::move(value));
     }
     return file;
 }
@@ -309,49 +226,48 @@ const AnswerFile::Section* AnswerFile::FindSection(std::string_view name) const 
     return const_cast<AnswerFile*>(this)->FindSection(name);
 }
 
-bool AnswerFile::HasSection(std::string_view section) const {
-    return FindSection(section) != nullptr;
-}
-
 std::optional<std::string> AnswerFile::Get(std::string_view section, std::string_view key) const {
-    const Section* found = FindSection(section);
-    const auto canonicalKey = CanonicalKey(section, key);
-    if (found == nullptr || !canonicalKey) {
-        return std::nullopt;
-    }
-    for (const Entry& entry : found->entries) {
-        if (entry.key == *canonicalKey) {
-            return entry.value;
+    if (const Section* found = FindSection(section)) {
+        for (const auto& entry : found->entries) {
+            if (EqualsNoCase(entry.first, key)) {
+                return entry.second;
+            }
         }
     }
     return std::nullopt;
 }
 
+std::vector<std::pair<std::string, std::string>>
+AnswerFile::Entries(std::string_view section) const {
+    const Section* found = FindSection(section);
+    return found != nullptr ? found->entries : std::vector<std::pair<std::string, std::string>>{};
+}
+
 bool AnswerFile::Set(std::string_view section, std::string_view key, std::string_view value) {
-    const auto canonicalSection = CanonicalSection(section);
-    const auto canonicalKey = CanonicalKey(section, key);
-    const auto canonicalValue = CanonicalValue(section, key, value);
-    if (!canonicalSection || !canonicalKey || !canonicalValue) {
+    const AnswerKey* known = FindKey(*schema_, section, key);
+    const auto canonicalValue =
+        known != nullptr ? CanonicalValue(*known, value) : std::optional<std::string>();
+    if (!canonicalValue) {
         return false;
     }
-    Section* found = FindSection(*canonicalSection);
+    Section* found = FindSection(known->section);
     if (found == nullptr) {
-        sections_.push_back(Section{*canonicalSection, {}});
+        sections_.push_back(Section{known->section, {}});
         found = &sections_.back();
     }
-    for (Entry& entry : found->entries) {
-        if (entry.key == *canonicalKey) {
-            entry.value = *canonicalValue;
+    for (auto& entry : found->entries) {
+        if (entry.first == known->key) {
+            entry.second = *canonicalValue;
             return true;
         }
     }
-    found->entries.push_back(Entry{*canonicalKey, *canonicalValue});
+    found->entries.emplace_back(known->key, *canonicalValue);
     return true;
 }
 
 std::string AnswerFile::Serialize() const {
     std::string out;
-    for (std::string_view name : kSections) {
+    for (const std::string& name : schema_->sections) {
         const Section* section = FindSection(name);
         if (section == nullptr) {
             continue;
@@ -360,8 +276,8 @@ std::string AnswerFile::Serialize() const {
             out += "\r\n";
         }
         out += "[" + section->name + "]\r\n";
-        for (const Entry& entry : section->entries) {
-            out += entry.key + "=" + entry.value + "\r\n";
+        for (const auto& [key, value] : section->entries) {
+            out += key + "=" + value + "\r\n";
         }
     }
     return out;

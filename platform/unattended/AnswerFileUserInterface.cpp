@@ -14,9 +14,11 @@ platform::Answer AnswerFileUserInterface::ShowMessage(const platform::MessageBox
     std::optional<std::string> answer;
     if (!request.prompt.empty()) {
         answer = answers_.Get(questions_, request.prompt);
-        // A map set's own answer wins over the answer for every map set.
-        if (!answer && request.prompt.rfind("OverwriteMap.", 0) == 0) {
-            answer = answers_.Get(questions_, "OverwriteMap");
+        // A question of a family ("OverwriteMap.S02.ob_map") has an answer of its own, which
+        // wins, or takes the family's answer ("OverwriteMap").
+        const auto dot = request.prompt.find('.');
+        if (!answer && dot != std::string::npos) {
+            answer = answers_.Get(questions_, request.prompt.substr(0, dot));
         }
     }
     if (!answer) {

@@ -1,5 +1,5 @@
-// How the answer-file sections of the three dialogs map onto their controls, both ways:
-// filling a shown dialog from its section, and recording a closed dialog into one.
+// Answering and recording a dialog through the answer file: the key "Button" says how the
+// dialog closes, the dialog's own keys set its controls.
 #pragma once
 
 #include <string>
@@ -9,11 +9,14 @@
 
 namespace korvex::unattended {
 
-// Sets the dialog's controls from the keys of its section; keys that are absent leave the
-// opening state. The dialog must already be loaded.
+// The key "Button" of a dialog's section: "OK", "Cancel" or "Close" (the close box).
+AnswerKey DialogButtonKey(std::string section);
+
+// Hands every key of the dialog's section but "Button" to the dialog; keys that are absent
+// leave the opening state. The dialog must already be loaded.
 void ApplyDialogAnswers(const AnswerFile& answers, platform::DialogModel& dialog);
 
-// Writes the dialog's control states and how it closed into its section.
+// Writes how the dialog closed and its control states into its section.
 void RecordDialogAnswers(const platform::DialogModel& dialog, platform::DialogClose closedAs,
                          AnswerFile& answers);
 

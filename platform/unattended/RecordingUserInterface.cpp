@@ -7,14 +7,15 @@ namespace korvex::unattended {
 
 RecordingUserInterface::RecordingUserInterface(platform::UserInterface& inner,
                                                platform::FileSystem& files, platform::Log& log,
-                                               std::string path, std::string questions)
+                                               std::string path, std::string questions,
+                                               const AnswerSchema& schema)
     : inner_(inner), files_(files), log_(log), path_(std::move(path)),
-      questions_(std::move(questions)) {
+      questions_(std::move(questions)), schema_(schema), answers_(schema) {
     // A file recorded by the other program of the same installation keeps its sections.
     auto existing = files_.ReadFile(path_);
     if (existing.ok()) {
         std::string error;
-        if (auto parsed = AnswerFile::Parse(existing.value(), error)) {
+        if (auto parsed = AnswerFile::Parse(existing.value(), schema_, error)) {
             answers_ = std::move(*parsed);
         } else {
             log_.Write("record", path_, "existing file not kept: " + error);

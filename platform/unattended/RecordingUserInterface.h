@@ -15,7 +15,8 @@ namespace korvex::unattended {
 class RecordingUserInterface final : public platform::UserInterface {
 public:
     RecordingUserInterface(platform::UserInterface& inner, platform::FileSystem& files,
-                           platform::Log& log, std::string path, std::string questions);
+                           platform::Log& log, std::string path, std::string questions,
+                           const AnswerSchema& schema);
 
     platform::Answer ShowMessage(const platform::MessageBoxRequest& request) override;
     platform::DialogClose ShowDialog(platform::DialogModel& dialog) override;
@@ -29,6 +30,7 @@ private:
     platform::Log& log_;
     std::string path_;
     std::string questions_;
+    const AnswerSchema& schema_;
     AnswerFile answers_;
 };
 

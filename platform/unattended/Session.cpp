@@ -15,9 +15,11 @@ struct Session::Layers {
     std::unique_ptr<LoggingUserInterface> ui;
 };
 
-Session::Session(std::string program, std::string questions, Switches switches, Services services)
+Session::Session(std::string program, std::string questions, Switches switches, Services services,
+                 const AnswerSchema& schema)
     : program_(std::move(program)), questions_(std::move(questions)),
-      switches_(std::move(switches)), services_(services), layers_(std::make_unique<Layers>()) {
+      switches_(std::move(switches)), services_(services), schema_(schema),
+      layers_(std::make_unique<Layers>()) {
     if (!switches_.log.empty()) {
         // The log is written through the machine's own file system, so its appends are not
         // themselves logged.
@@ -38,7 +40,7 @@ bool Session::Start() {
             return false;
         }
         std::string error;
-        answers_ = AnswerFile::Parse(bytes.value(), error);
+        answers_ = AnswerFile::Parse(bytes.value(), schema_, error);
         if (!answers_) {
             failure_ = "the answer file " + switches_.answers + " is not valid: " + error;
             log_.Write("answer-file", switches_.answers, "stopped: " + failure_);
@@ -49,7 +51,7 @@ bool Session::Start() {
         ui = layers_->answering.get();
     } else if (!switches_.record.empty()) {
         layers_->recording = std::make_unique<RecordingUserInterface>(
-            services_.ui, services_.files, log_, switches_.record, questions_);
+            services_.ui, services_.files, log_, switches_.record, questions_, schema_);
         ui = layers_->recording.get();
         log_.Write("record", switches_.record, "recording answers");
     }

@@ -34,8 +34,10 @@ struct Services {
 
 class Session {
 public:
-    // `program` names the program in the log; `questions` is its section of the answer file.
-    Session(std::string program, std::string questions, Switches switches, Services services);
+    // `program` names the program in the log; `questions` is its section of the answer file,
+    // and `schema` says what the file may hold (it must outlive the session).
+    Session(std::string program, std::string questions, Switches switches, Services services,
+            const AnswerSchema& schema);
     ~Session();
 
     // Reads and checks the answer file, when there is one. False, with a log line and
@@ -55,6 +57,7 @@ private:
     std::string questions_;
     Switches switches_;
     Services services_;
+    const AnswerSchema& schema_;
     platform::Log log_;
     std::optional<AnswerFile> answers_;
     std::unique_ptr<Layers> layers_;

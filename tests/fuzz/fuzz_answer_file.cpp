@@ -56,8 +56,8 @@ void CheckKeysReadBack(const AnswerFile& parsed, const AnswerFile& reparsed,
         if (parsed.Get(section, key) != value || reparsed.Get(section, key) != value) {
             Fail("Get answers the written value", section + " " + key + "=" + value);
         }
-        if (unattended::CanonicalValue(section, key, value) != value ||
-            unattended::CanonicalKey(section, key) != key) {
+        AnswerFile canonical(parsed.schema());
+        if (canonical.Set(section, key, value) && canonical.Get(section, key) != value) {
             Fail("written keys and values are in their canonical spelling",
                  section + " " + key + "=" + value);
         }
@@ -65,7 +65,7 @@ void CheckKeysReadBack(const AnswerFile& parsed, const AnswerFile& reparsed,
 }
 
 void CheckSystemList(std::string_view bytes) {
-    const auto systems = unattended::ParseSystemList(bytes);
+    const auto systems = unattended::ParseNumberList(bytes, 15);
     if (!systems) {
         return;
     }
@@ -75,8 +75,8 @@ void CheckSystemList(std::string_view bytes) {
         (!list.empty() && (list.front() < 1 || list.back() > 15))) {
         Fail("a system list is sorted, unique and within 1 to 15", Escaped(bytes));
     }
-    const std::string formatted = unattended::FormatSystemList(list);
-    if (unattended::ParseSystemList(formatted) != systems) {
+    const std::string formatted = unattended::FormatNumberList(list);
+    if (unattended::ParseNumberList(formatted, 15) != systems) {
         Fail("a formatted system list reads back the same", Escaped(bytes) + " -> " + formatted);
     }
 }
@@ -123,7 +123,10 @@ void CheckFrontEndRun(std::string_view bytes) {
 }
 
 // upgradeprep unattended on a machine with an earlier, unregistered installation.
-void CheckUpgradePrepRun(const AnswerFile& answers, std::string_view bytes) {
+void CheckUpgradePrepRun(std::string_view bytes) {
+    std::string error;
+    const auto own = AnswerFile::Parse(bytes, upgradeprep::UpgradePrepAnswerSchema(), error);
+    const AnswerFile answers = own ? *own : AnswerFile(upgradeprep::UpgradePrepAnswerSchema());
     memory::MemoryWindows windows;
     windows.PutFile("C:\\korvex\\korvex.exe", "MZ 6");
     windows.PutFile("C:\\korvex\\csuinfo.cfg", "mine");
@@ -157,7 +160,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     CheckSystemList(bytes);
 
     std::string error;
-    const auto parsed = AnswerFile::Parse(bytes, error);
+    const auto parsed =
+        AnswerFile::Parse(bytes, korvex::frontend::VarenInstallAnswerSchema(), error);
     if (!parsed) {
         if (!error.starts_with("line ")) {
             Fail("a rejected file names the line", Escaped(error) + " for " + Escaped(bytes));
@@ -166,7 +170,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     const std::string text = parsed->Serialize();
     std::string again;
-    const auto reparsed = AnswerFile::Parse(text, again);
+    const auto reparsed = AnswerFile::Parse(text, parsed->schema(), again);
     if (!reparsed) {
         Fail("a written file parses again", again + "\n" + Escaped(text));
     }
@@ -176,6 +180,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     CheckKeysReadBack(*parsed, *reparsed, text);
     CheckFrontEndRun(bytes);
-    CheckUpgradePrepRun(*parsed, bytes);
+    CheckUpgradePrepRun(bytes);
     return 0;
 }

@@ -9,11 +9,13 @@
 #include <set>
 #include <sstream>
 
+#include "frontend/driver/Entry.h"
 #include "frontend/driver/KorvexConfig.h"
 #include "platform/memory/MemoryWindows.h"
 #include "platform/unattended/AnswerFileUserInterface.h"
 #include "platform/unattended/Logging.h"
 #include "product/Korvex.h"
+#include "upgradeprep/Entry.h"
 #include "upgradeprep/UpgradePrep.h"
 
 namespace korvex {
@@ -107,7 +109,11 @@ Outcome Logged(MemoryWindows& windows, const std::string& answers, const std::st
     MemoryWindows logBook;
     platform::Log log(logBook, logBook, questions, "C:\\run.log");
     std::string error;
-    auto parsed = unattended::AnswerFile::Parse(answers, error);
+    auto parsed = unattended::AnswerFile::Parse(answers,
+                                                questions == "upgradeprep"
+                                                    ? upgradeprep::UpgradePrepAnswerSchema()
+                                                    : frontend::VarenInstallAnswerSchema(),
+                                                error);
     EXPECT_TRUE(parsed) << error;
     unattended::AnswerFileUserInterface answering(*parsed, questions);
     unattended::LoggingFileSystem files(windows, log);

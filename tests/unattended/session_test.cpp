@@ -3,6 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include "frontend/dialogs/KORVExConf.h"
+#include "frontend/driver/Entry.h"
+#include "upgradeprep/Entry.h"
+
 #include "platform/memory/MemoryWindows.h"
 
 namespace korvex::unattended {
@@ -13,35 +17,6 @@ using platform::Buttons;
 using platform::ControlKind;
 using platform::DialogClose;
 using platform::MessageBoxRequest;
-
-// A dialog shaped like the connection dialog: two exclusive options, a check box, OK/Cancel.
-class ConnectionDialog final : public platform::DialogModel {
-public:
-    std::string_view Name() const override { return "KORVExConf"; }
-    std::string_view Caption() const override { return "KORVEx Configuration"; }
-    platform::Twips ClientArea() const override { return {0, 0, 6030, 5025}; }
-    void Load() override {
-        controls_.clear();
-        controls_.push_back({"Frame1", ControlKind::GroupBox, "Connection", {}, -1, -1, {}, false});
-        controls_.push_back(
-            {"EthernetOption", ControlKind::OptionButton, "E", {}, 0, 2, {}, false});
-        controls_.push_back({"SerialOption", ControlKind::OptionButton, "S", {}, 0, 3, {}, true});
-        controls_.push_back({"CopyMira", ControlKind::CheckBox, "C", {}, -1, 4, {}, false});
-        controls_.push_back({"OKButton", ControlKind::CommandButton, "OK", {}, -1, 0, {}, false});
-        controls_.push_back(
-            {"CancelButton", ControlKind::CommandButton, "Cancel", {}, -1, 1, {}, false});
-        ++loads;
-    }
-    bool Command(std::string_view button, DialogClose& closedAs) override {
-        closedAs = button == "OKButton" ? DialogClose::Ok : DialogClose::Cancel;
-        pressed = std::string(button);
-        return true;
-    }
-    void CloseBox() override { pressed = "close box"; }
-
-    int loads = 0;
-    std::string pressed;
-};
 
 MessageBoxRequest Question(std::string prompt, std::string text = "A question?") {
     MessageBoxRequest request;
@@ -70,7 +45,7 @@ TEST_F(SessionTest, AnswersQuestionsAndDialogsFromTheFile) {
                                        "Connection=Ethernet\r\n"
                                        "CopyMira=Yes\r\n");
     Session session("VarenInstall", "VarenInstall", {"C:\\answers.ini", "", "C:\\run.log"},
-                    services());
+                    services(), frontend::VarenInstallAnswerSchema());
     ASSERT_TRUE(session.Start()) << session.failure();
     platform::UserInterface& ui = session.platform().ui;
     EXPECT_EQ(ui.ShowMessage(Question("OverwriteCsuinfo")), Answer::Yes);
@@ -81,10 +56,10 @@ TEST_F(SessionTest, AnswersQuestionsAndDialogsFromTheFile) {
     note.title = "Warning";
     EXPECT_EQ(ui.ShowMessage(note), Answer::Ok);
 
-    ConnectionDialog dialog;
+    bool cancelled = true;
+    frontend::KORVExConf dialog(session.platform(), cancelled);
     EXPECT_EQ(ui.ShowDialog(dialog), DialogClose::Ok);
-    EXPECT_EQ(dialog.loads, 1);
-    EXPECT_EQ(dialog.pressed, "OKButton");
+    EXPECT_FALSE(cancelled);
     EXPECT_TRUE(dialog.IsChecked("EthernetOption"));
     EXPECT_FALSE(dialog.IsChecked("SerialOption"));
     EXPECT_TRUE(dialog.IsChecked("CopyMira"));
@@ -96,7 +71,8 @@ TEST_F(SessionTest, AnswersQuestionsAndDialogsFromTheFile) {
          {"VarenInstall answer-file C:\\answers.ini -> read",
           "message [KROVEx Install] \"A question?\" (OverwriteMap.S02.ob_map) -> No",
           "message [Warning] \"No Mira Maps To Copy\" -> OK",
-          "dialog KORVExConf EthernetOption=1 SerialOption=0 CopyMira=1 -> OK"}) {
+          "dialog KORVExConf EthernetOption=1 SerialOption=0 DoNothingOption=1 ConvertOption=0 "
+          "CopyMira=1 -> OK"}) {
         EXPECT_NE(log.find(line), std::string::npos) << line << "\nin\n" << log;
     }
 }
@@ -104,7 +80,7 @@ TEST_F(SessionTest, AnswersQuestionsAndDialogsFromTheFile) {
 TEST_F(SessionTest, AnUnansweredQuestionStopsTheRunNamingIt) {
     windows.PutFile("C:\\answers.ini", "[VarenInstall]\r\nOverwriteCsuinfo=Yes\r\n");
     Session session("VarenInstall", "VarenInstall", {"C:\\answers.ini", "", "C:\\run.log"},
-                    services());
+                    services(), frontend::VarenInstallAnswerSchema());
     ASSERT_TRUE(session.Start());
     try {
         (void)session.platform().ui.ShowMessage(
@@ -113,9 +89,9 @@ TEST_F(SessionTest, AnUnansweredQuestionStopsTheRunNamingIt) {
     } catch (const platform::RunStopped& stopped) {
         EXPECT_NE(std::string(stopped.what()).find("OverwriteCnetio"), std::string::npos);
     }
-    ConnectionDialog dialog;
+    bool cancelled = false;
+    frontend::KORVExConf dialog(session.platform(), cancelled);
     EXPECT_THROW(session.platform().ui.ShowDialog(dialog), platform::RunStopped);
-    EXPECT_EQ(dialog.pressed, "");
     EXPECT_NE(Log().find("unanswered: the answer file does not answer OverwriteCnetio"),
               std::string::npos)
         << Log();
@@ -131,7 +107,8 @@ TEST_F(SessionTest, ABadOrMissingAnswerFileFailsTheStartAndSaysWhy) {
         {"C:\\missing.ini", "cannot be read"},
     };
     for (const Row& row : rows) {
-        Session session("VarenInstall", "VarenInstall", {row.path, "", "C:\\run.log"}, services());
+        Session session("VarenInstall", "VarenInstall", {row.path, "", "C:\\run.log"}, services(),
+                        frontend::VarenInstallAnswerSchema());
         EXPECT_FALSE(session.Start()) << row.path;
         EXPECT_NE(session.failure().find(row.reason), std::string::npos) << session.failure();
         EXPECT_NE(Log().find(row.reason), std::string::npos) << Log();
@@ -141,14 +118,16 @@ TEST_F(SessionTest, ABadOrMissingAnswerFileFailsTheStartAndSaysWhy) {
 TEST_F(SessionTest, RecordingWritesAnswersThatReplayTheSameWay) {
     windows.PutFile("C:\\rec.ini", "[upgradeprep]\r\nUpgrade=Yes\r\n"); // the other program's
     {
-        Session session("VarenInstall", "VarenInstall", {"", "C:\\rec.ini", ""}, services());
+        Session session("VarenInstall", "VarenInstall", {"", "C:\\rec.ini", ""}, services(),
+                        frontend::VarenInstallAnswerSchema());
         ASSERT_TRUE(session.Start());
         windows.ui().Answer(Answer::No);
         windows.ui().Dialog(memory::ScriptedUserInterface::Press(
             "OKButton", {{"EthernetOption", true}, {"CopyMira", true}}));
         windows.ui().Answer(Answer::Yes);
         EXPECT_EQ(session.platform().ui.ShowMessage(Question("OverwriteCnetio")), Answer::No);
-        ConnectionDialog dialog;
+        bool cancelled = false;
+        frontend::KORVExConf dialog(session.platform(), cancelled);
         EXPECT_EQ(session.platform().ui.ShowDialog(dialog), DialogClose::Ok);
         EXPECT_EQ(session.platform().ui.ShowMessage(Question("OverwriteMap.S10.news")),
                   Answer::Yes);
@@ -167,10 +146,12 @@ TEST_F(SessionTest, RecordingWritesAnswersThatReplayTheSameWay) {
                                  "Upgrade=Yes\r\n";
     EXPECT_EQ(windows.Contents("C:\\rec.ini"), expected);
 
-    Session replay("VarenInstall", "VarenInstall", {"C:\\rec.ini", "", ""}, services());
+    Session replay("VarenInstall", "VarenInstall", {"C:\\rec.ini", "", ""}, services(),
+                   frontend::VarenInstallAnswerSchema());
     ASSERT_TRUE(replay.Start()) << replay.failure();
     EXPECT_EQ(replay.platform().ui.ShowMessage(Question("OverwriteCnetio")), Answer::No);
-    ConnectionDialog dialog;
+    bool cancelled = false;
+    frontend::KORVExConf dialog(replay.platform(), cancelled);
     EXPECT_EQ(replay.platform().ui.ShowDialog(dialog), DialogClose::Ok);
     EXPECT_TRUE(dialog.IsChecked("EthernetOption"));
     EXPECT_TRUE(dialog.IsChecked("CopyMira"));
@@ -178,7 +159,8 @@ TEST_F(SessionTest, RecordingWritesAnswersThatReplayTheSameWay) {
 
 TEST_F(SessionTest, TheLogHasALineForEveryChangeWithItsOutcome) {
     windows.PutFile("C:\\src.txt", "x");
-    Session session("upgradeprep", "upgradeprep", {"", "", "C:\\run.log"}, services());
+    Session session("upgradeprep", "upgradeprep", {"", "", "C:\\run.log"}, services(),
+                    upgradeprep::UpgradePrepAnswerSchema());
     ASSERT_TRUE(session.Start());
     platform::Platform& run = session.platform();
     (void)run.files.CopyFile("C:\\src.txt", "C:\\dst.txt");
