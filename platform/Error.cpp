@@ -79,4 +79,8 @@ std::string WinError::Describe() const {
     return text + " (error " + std::to_string(code) + ")";
 }
 
+std::string WinError::DescribeWhere() const {
+    return operation.empty() ? Describe() : operation + " " + path + ": " + Describe();
+}
+
 } // namespace korvex

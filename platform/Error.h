@@ -48,14 +48,25 @@ constexpr std::uint32_t kInstallServiceFailure = 1601;
 // without the trailing line end. Unknown codes read "Windows error N".
 std::string WindowsErrorText(std::uint32_t code);
 
-// A failed platform call: the Windows error code and its text.
+// A failed platform call: the Windows error code and its text, and, when an operation made of
+// many calls failed, which of them and on what path.
 struct WinError {
+    WinError() = default;
+    WinError(std::uint32_t code, std::string text, std::string operation = {},
+             std::string path = {})
+        : code(code), text(std::move(text)), operation(std::move(operation)),
+          path(std::move(path)) {}
+
     std::uint32_t code = 0;
     std::string text;
+    std::string operation; // "copy file", "create directory"; empty for a single call
+    std::string path;      // the file or directory it stopped at
 
     static WinError FromCode(std::uint32_t code) { return WinError{code, WindowsErrorText(code)}; }
     // "Access is denied. (error 5)"
     std::string Describe() const;
+    // "copy file D:\Mira Maps\x\a.map: Access is denied. (error 5)"; Describe() without a place.
+    std::string DescribeWhere() const;
     friend bool operator==(const WinError&, const WinError&) = default;
 };
 
@@ -76,6 +87,13 @@ private:
     bool failed_ = false;
     WinError error_;
 };
+
+// The failure of an operation made of many calls, naming the call and path it stopped at.
+inline Status FailedAt(WinError error, std::string operation, std::string path) {
+    error.operation = std::move(operation);
+    error.path = std::move(path);
+    return Status(std::move(error));
+}
 
 // Outcome of a platform call that returns a value: the value, or the WinError.
 template <class T> class [[nodiscard]] Result {

@@ -26,11 +26,11 @@ bool AskYes(Platform& machine, std::string text, std::string title, std::string_
 
 // A map step stopped part-way. The step left the hourglass on; the run goes on with the next
 // step, so the user is told what was not copied and why.
-void ReportMapFailure(Platform& machine, const std::string& step, const CopyFailure& failure) {
+void ReportMapFailure(Platform& machine, const std::string& step, const WinError& failure) {
     machine.ui.SetWaitCursor(false);
-    machine.log.Write("map-step", step, failure.Describe());
+    machine.log.Write("map-step", step, failure.DescribeWhere());
     ShowWarning(machine, step + " stopped: could not " + failure.operation + " " + failure.path +
-                             ":\n" + failure.error.Describe() +
+                             ":\n" + failure.Describe() +
                              "\nWhat was copied before stays in place. The installation goes "
                              "on with the next step.");
 }
@@ -49,18 +49,19 @@ void UpdateKorvexSettings(KorvexConfig& run) {
         }
         (void)machine.ui.ShowDialog(*run.korvexConf);
         if (run.korvexConf->mapsfromccf) {
-            if (CopyResult failed = CopyCcfMaps(machine, context.InstallRoot)) {
+            if (Status copied = CopyCcfMaps(machine, context.InstallRoot); !copied.ok()) {
                 ReportMapFailure(machine,
                                  "Copying the CCF maps from " + std::string(kCcfMapDirectory) +
                                      " to " + context.InstallRoot + "TELMIMAP",
-                                 *failed);
+                                 copied.error());
             }
         }
         if (run.korvexConf->CopyMiraMaps) {
-            if (CopyResult failed = InstallMiraMaps(machine, run.miraCopy, context.InstallRoot)) {
+            if (Status copied = InstallMiraMaps(machine, run.miraCopy, context.InstallRoot);
+                !copied.ok()) {
                 ReportMapFailure(machine,
                                  "Copying the Mira maps to " + context.InstallRoot + "TELMIMAP",
-                                 *failed);
+                                 copied.error());
             }
         }
     }

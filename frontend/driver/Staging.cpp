@@ -43,14 +43,15 @@ void CopyTreeIfMissing(KorvexConfig& run, std::string_view name) {
     }
     const std::string source = run.context.InstallDir + std::string(name);
     machine.ui.SetWaitCursor(true);
-    CopyResult failed = CopyDirectoryTree(machine.files, source, destination);
+    Status copied = CopyDirectoryTree(machine.files, source, destination);
     machine.ui.SetWaitCursor(false);
-    if (failed) {
-        machine.log.Write("copy-tree", source + " " + destination, failed->Describe());
+    if (!copied.ok()) {
+        const WinError& failed = copied.error();
+        machine.log.Write("copy-tree", source + " " + destination, failed.DescribeWhere());
         ShowWarning(machine, "The " + std::string(name) +
                                  " directory was not copied completely from " + source + " to " +
-                                 destination + ".\nThe copy stopped at " + failed->path + ":\n" +
-                                 failed->error.Describe() +
+                                 destination + ".\nThe copy stopped at " + failed.path + ":\n" +
+                                 failed.Describe() +
                                  "\nThe installation goes on with the next step.");
     }
 }

@@ -47,10 +47,6 @@ std::string Join(std::string_view directory, std::string_view name) {
 
 } // namespace
 
-std::string CopyFailure::Describe() const {
-    return operation + " " + path + ": " + error.Describe();
-}
-
 bool DirectoryExists(FileSystem& files, std::string_view path) {
     // A bare path lists the one entry it names; FindFirstFile refuses a trailing separator,
     // so a path ending in "\" lists that directory's contents instead.
@@ -72,19 +68,19 @@ bool DirectoryExists(FileSystem& files, std::string_view path) {
     return false;
 }
 
-CopyResult CopyDirectoryFiles(FileSystem& files, std::string_view source,
-                              std::string_view destination) {
+Status CopyDirectoryFiles(FileSystem& files, std::string_view source,
+                          std::string_view destination) {
     if (!DirectoryExists(files, destination)) {
         if (Status created = files.CreateDirectory(destination); !created.ok()) {
-            return CopyFailure{"create directory", std::string(destination), created.error()};
+            return FailedAt(created.error(), "create directory", std::string(destination));
         }
     }
     auto search = files.Search(Join(source, "*.*"));
     if (!search.ok()) {
         if (IsEmptyListing(search.error())) {
-            return std::nullopt;
+            return Status();
         }
-        return CopyFailure{"list", std::string(source), search.error()};
+        return FailedAt(search.error(), "list", std::string(source));
     }
     while (auto entry = search.value()->Next()) {
         if (!IsPlainFile(entry->attributes)) {
@@ -92,20 +88,19 @@ CopyResult CopyDirectoryFiles(FileSystem& files, std::string_view source,
         }
         const std::string from = Join(source, entry->name);
         if (Status copied = files.CopyFile(from, Join(destination, entry->name)); !copied.ok()) {
-            return CopyFailure{"copy file", from, copied.error()};
+            return FailedAt(copied.error(), "copy file", from);
         }
     }
     // A listing cut short by an error would otherwise look like a finished copy.
     if (Status ended = search.value()->Ended(); !ended.ok()) {
-        return CopyFailure{"list", std::string(source), ended.error()};
+        return FailedAt(ended.error(), "list", std::string(source));
     }
-    return std::nullopt;
+    return Status();
 }
 
-CopyResult CopyDirectoryTree(FileSystem& files, std::string_view source,
-                             std::string_view destination) {
-    if (CopyResult failed = CopyDirectoryFiles(files, source, destination)) {
-        return failed;
+Status CopyDirectoryTree(FileSystem& files, std::string_view source, std::string_view destination) {
+    if (Status copied = CopyDirectoryFiles(files, source, destination); !copied.ok()) {
+        return copied;
     }
     // This level's subdirectories, collected from one complete listing that is closed before
     // any of them is entered.
@@ -114,9 +109,9 @@ CopyResult CopyDirectoryTree(FileSystem& files, std::string_view source,
         auto search = files.Search(Join(source, "*.*"));
         if (!search.ok()) {
             if (IsEmptyListing(search.error())) {
-                return std::nullopt;
+                return Status();
             }
-            return CopyFailure{"list", std::string(source), search.error()};
+            return FailedAt(search.error(), "list", std::string(source));
         }
         while (auto entry = search.value()->Next()) {
             // The listing's attributes already tell files from directories: only a directory
@@ -129,7 +124,7 @@ CopyResult CopyDirectoryTree(FileSystem& files, std::string_view source,
             std::string path = Join(source, entry->name);
             auto attributes = files.GetAttributes(path);
             if (!attributes.ok()) {
-                return CopyFailure{"read attributes", std::move(path), attributes.error()};
+                return FailedAt(attributes.error(), "read attributes", std::move(path));
             }
             // A junction or symbolic link may lead back up the tree: never descend into one.
             if (platform::IsDirectory(attributes.value()) &&
@@ -138,16 +133,16 @@ CopyResult CopyDirectoryTree(FileSystem& files, std::string_view source,
             }
         }
         if (Status ended = search.value()->Ended(); !ended.ok()) {
-            return CopyFailure{"list", std::string(source), ended.error()};
+            return FailedAt(ended.error(), "list", std::string(source));
         }
     }
     for (const std::string& name : subdirectories) {
-        if (CopyResult failed =
-                CopyDirectoryTree(files, Join(source, name), Join(destination, name))) {
-            return failed;
+        if (Status copied = CopyDirectoryTree(files, Join(source, name), Join(destination, name));
+            !copied.ok()) {
+            return copied;
         }
     }
-    return std::nullopt;
+    return Status();
 }
 
 } // namespace korvex::frontend

@@ -11,18 +11,10 @@
 
 namespace korvex::frontend {
 
-// Where and why a tree copy stopped.
-struct CopyFailure {
-    std::string operation; // "create directory", "copy file", "list", "read attributes"
-    std::string path;      // the directory or file it stopped at
-    WinError error;
-    // "copy file D:\Mira Maps\x\a.map: Access is denied. (error 5)"
-    std::string Describe() const;
-};
-
-// Nothing when the copy finished; otherwise the first failure, which ended it. What was
-// created and copied before the failure stays in place.
-using CopyResult = std::optional<CopyFailure>;
+// A copy gives success when it finished; otherwise the first failure, which ended it, with
+// the operation ("create directory", "copy file", "list", "read attributes") and the path it
+// stopped at (WinError::operation and path). What was created and copied before the failure
+// stays in place.
 
 // Whether the path names an existing directory that is neither hidden nor system. Never fails:
 // a path that cannot be listed (missing, malformed, a drive without a medium) gives false.
@@ -33,8 +25,8 @@ bool DirectoryExists(platform::FileSystem& files, std::string_view path);
 // Copies the plain files of `source` (no hidden, system or directory entries) into
 // `destination`, replacing files of the same names, after creating `destination` (one level)
 // when it is missing. Paths have no trailing separator.
-[[nodiscard]] CopyResult CopyDirectoryFiles(platform::FileSystem& files, std::string_view source,
-                                            std::string_view destination);
+[[nodiscard]] Status CopyDirectoryFiles(platform::FileSystem& files, std::string_view source,
+                                        std::string_view destination);
 
 // Copies a whole tree: the files of each directory before its subdirectories, depth first,
 // subdirectories in listing order; hidden and system files and directories are left out, and
@@ -42,7 +34,7 @@ bool DirectoryExists(platform::FileSystem& files, std::string_view path);
 // cannot recurse forever. Files at the destination without a counterpart stay. At most one
 // directory listing is open at a time, and memory holds only one level's subdirectory names per
 // depth. The first failure ends the copy and is returned.
-[[nodiscard]] CopyResult CopyDirectoryTree(platform::FileSystem& files, std::string_view source,
-                                           std::string_view destination);
+[[nodiscard]] Status CopyDirectoryTree(platform::FileSystem& files, std::string_view source,
+                                       std::string_view destination);
 
 } // namespace korvex::frontend

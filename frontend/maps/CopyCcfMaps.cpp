@@ -9,7 +9,7 @@ namespace korvex::frontend {
 
 using platform::Answer;
 
-CopyResult CopyCcfMaps(platform::Platform& machine, std::string_view driveRoot) {
+Status CopyCcfMaps(platform::Platform& machine, std::string_view driveRoot) {
     const std::string source(kCcfMapDirectory);
     const std::string mapDirectory = std::string(driveRoot) + "TELMIMAP";
 
@@ -45,14 +45,15 @@ CopyResult CopyCcfMaps(platform::Platform& machine, std::string_view driveRoot) 
             goAhead = machine.ui.ShowMessage(request) == Answer::Yes;
         }
         if (goAhead) {
-            if (CopyResult failed = CopyDirectoryTree(machine.files, source, mapDirectory)) {
-                return failed;
+            if (Status copied = CopyDirectoryTree(machine.files, source, mapDirectory);
+                !copied.ok()) {
+                return copied;
             }
             machine.log.Write("copy-tree", source + " " + mapDirectory, "done");
         }
     }
     machine.ui.SetWaitCursor(false);
-    return std::nullopt;
+    return Status();
 }
 
 } // namespace korvex::frontend

@@ -18,6 +18,6 @@ inline constexpr std::string_view kCcfMapDirectory = "C:\\MAP";
 // wait cursor goes on after the first message and back to normal at the end.
 // A failure of the tree copy ends the step at once and is returned; the wait cursor is still
 // on then, and the caller puts it back. What was copied before the failure stays.
-[[nodiscard]] CopyResult CopyCcfMaps(platform::Platform& machine, std::string_view driveRoot);
+[[nodiscard]] Status CopyCcfMaps(platform::Platform& machine, std::string_view driveRoot);
 
 } // namespace korvex::frontend

@@ -59,15 +59,15 @@ std::string SystemMapDirectory(std::string_view driveRoot, int system) {
     return std::string(driveRoot) + "TELMIMAP" + "\\S" + TwoDigits(system);
 }
 
-CopyResult InstallMiraMaps(platform::Platform& machine, std::optional<MiraCopy>& dialog,
-                           std::string_view driveRoot) {
+Status InstallMiraMaps(platform::Platform& machine, std::optional<MiraCopy>& dialog,
+                       std::string_view driveRoot) {
     const std::optional<std::string> source = FindMiraMaps(machine.files);
     if (!source) {
         platform::MessageBoxRequest request;
         request.text = "No Mira Maps To Copy";
         request.title = "Warning";
         (void)machine.ui.ShowMessage(request);
-        return std::nullopt;
+        return Status();
     }
 
     platform::MessageBoxRequest confirm;
@@ -78,7 +78,7 @@ CopyResult InstallMiraMaps(platform::Platform& machine, std::optional<MiraCopy>&
     confirm.icon = platform::Icon::Question;
     confirm.prompt = prompt::kCopyMiraMaps;
     if (machine.ui.ShowMessage(confirm) != Answer::Yes) {
-        return std::nullopt;
+        return Status();
     }
 
     if (!dialog) {
@@ -110,18 +110,18 @@ CopyResult InstallMiraMaps(platform::Platform& machine, std::optional<MiraCopy>&
                 // One level only: the product's map directory must already be there.
                 if (Status created = machine.files.CreateDirectory(systemDirectory);
                     !created.ok()) {
-                    return CopyFailure{"create directory", systemDirectory, created.error()};
+                    return FailedAt(created.error(), "create directory", systemDirectory);
                 }
             }
             const std::string from = *source + std::string(set.path);
-            if (CopyResult failed = CopyDirectoryTree(machine.files, from, target)) {
-                return failed;
+            if (Status copied = CopyDirectoryTree(machine.files, from, target); !copied.ok()) {
+                return copied;
             }
             machine.log.Write("copy-tree", from + " " + target, "done");
             machine.ui.SetWaitCursor(false);
         }
     }
-    return std::nullopt;
+    return Status();
 }
 
 } // namespace korvex::frontend

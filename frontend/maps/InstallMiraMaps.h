@@ -29,8 +29,7 @@ std::string SystemMapDirectory(std::string_view driveRoot, int system);
 // system's directory (one level) when missing and copies the set's tree under the wait cursor.
 // A failure to create a directory or to copy ends the step at once and is returned; the wait
 // cursor is still on then, and the caller puts it back. What was copied before stays.
-[[nodiscard]] CopyResult InstallMiraMaps(platform::Platform& machine,
-                                         std::optional<MiraCopy>& dialog,
-                                         std::string_view driveRoot);
+[[nodiscard]] Status InstallMiraMaps(platform::Platform& machine, std::optional<MiraCopy>& dialog,
+                                     std::string_view driveRoot);
 
 } // namespace korvex::frontend

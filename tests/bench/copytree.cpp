@@ -157,14 +157,13 @@ int wmain(int argc, wchar_t** argv) {
     FileSystem& files = profile ? static_cast<FileSystem&>(profiled) : win32;
 
     const Clock::time_point start = Clock::now();
-    const korvex::frontend::CopyResult failed =
-        korvex::frontend::CopyDirectoryTree(files, source, destination);
+    const korvex::Status failed = korvex::frontend::CopyDirectoryTree(files, source, destination);
     const Clock::duration whole = Clock::now() - start;
     if (profile) {
         PrintProfile(profiled.tally(), whole);
     }
-    if (failed) {
-        std::printf("stopped: %s\n", failed->Describe().c_str());
+    if (!failed.ok()) {
+        std::printf("stopped: %s\n", failed.error().DescribeWhere().c_str());
         return 1;
     }
     std::printf("copied\n");

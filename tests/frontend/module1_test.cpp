@@ -37,7 +37,7 @@ protected:
         windows.MakeDirectories("C:\\Target");
     }
 
-    CopyResult Copy(const std::string& from, const std::string& to) {
+    Status Copy(const std::string& from, const std::string& to) {
         return CopyDirectoryTree(windows, from, to);
     }
 
@@ -73,7 +73,7 @@ TEST_F(Module1Test, DirectoryExistsAnswersAsTheListingShows) {
 }
 
 TEST_F(Module1Test, CopiesTheVisibleTreeIntoANewDirectory) {
-    ASSERT_FALSE(Copy("C:\\Maps", "C:\\Target\\Maps")) << windows.Describe();
+    ASSERT_TRUE(Copy("C:\\Maps", "C:\\Target\\Maps").ok()) << windows.Describe();
     const std::vector<std::string> expected = {
         "a.map",        "empty\\",           "ro.map [R]", "sub1\\",      "sub1\\b.map",
         "sub1\\deep\\", "sub1\\deep\\c.map", "sub2\\",     "sub2\\d.map", "z.map",
@@ -87,7 +87,7 @@ TEST_F(Module1Test, MergesIntoAnExistingDirectory) {
     windows.PutFile("C:\\Target\\Maps\\a.map", "old a");
     windows.PutFile("C:\\Target\\Maps\\mine.map", "mine");
     windows.PutFile("C:\\Target\\Maps\\sub2\\other.map", "other");
-    ASSERT_FALSE(Copy("C:\\Maps", "C:\\Target\\Maps"));
+    ASSERT_TRUE(Copy("C:\\Maps", "C:\\Target\\Maps").ok());
     EXPECT_EQ(windows.Contents("C:\\Target\\Maps\\a.map"), "a");
     EXPECT_EQ(windows.Contents("C:\\Target\\Maps\\mine.map"), "mine");
     EXPECT_EQ(windows.Contents("C:\\Target\\Maps\\sub2\\other.map"), "other");
@@ -98,12 +98,12 @@ TEST_F(Module1Test, CopiesFilesBeforeSubdirectoriesDepthFirst) {
     // The fourth file copy fails: the three plain files of the top level come first, then the
     // subdirectories in listing order ("empty" before "sub1").
     windows.FailNth(Operation::CopyFile, 4, win::kSharingViolation);
-    CopyResult failed = Copy("C:\\Maps", "C:\\Target\\Maps");
-    ASSERT_TRUE(failed);
-    EXPECT_EQ(failed->path, "C:\\Maps\\sub1\\b.map");
-    EXPECT_EQ(failed->operation, "copy file");
-    EXPECT_EQ(failed->error.code, win::kSharingViolation);
-    EXPECT_EQ(failed->error.text, WindowsErrorText(win::kSharingViolation));
+    Status failed = Copy("C:\\Maps", "C:\\Target\\Maps");
+    ASSERT_FALSE(failed.ok());
+    EXPECT_EQ(failed.error().path, "C:\\Maps\\sub1\\b.map");
+    EXPECT_EQ(failed.error().operation, "copy file");
+    EXPECT_EQ(failed.error().code, win::kSharingViolation);
+    EXPECT_EQ(failed.error().text, WindowsErrorText(win::kSharingViolation));
     const std::vector<std::string> expected = {"a.map", "empty\\", "ro.map [R]", "sub1\\", "z.map"};
     EXPECT_EQ(windows.Tree("C:\\Target\\Maps"), expected) << windows.Describe();
 }
@@ -119,25 +119,25 @@ TEST_F(Module1Test, FailsBeforeCopyingWhenTheDestinationCannotBeCreated) {
         {"E:\\Maps", win::kNotReady},
     };
     for (const Row& row : rows) {
-        CopyResult failed = Copy("C:\\Maps\\sub2", row.destination);
-        ASSERT_TRUE(failed) << row.destination;
-        EXPECT_EQ(failed->operation, "create directory") << row.destination;
-        EXPECT_EQ(failed->path, row.destination);
-        EXPECT_EQ(failed->error.code, row.code) << row.destination;
+        Status failed = Copy("C:\\Maps\\sub2", row.destination);
+        ASSERT_FALSE(failed.ok()) << row.destination;
+        EXPECT_EQ(failed.error().operation, "create directory") << row.destination;
+        EXPECT_EQ(failed.error().path, row.destination);
+        EXPECT_EQ(failed.error().code, row.code) << row.destination;
     }
     EXPECT_FALSE(windows.Exists("C:\\Maps\\HiddenDir\\d.map"));
 }
 
 TEST_F(Module1Test, AMissingSourceIsReported) {
-    CopyResult failed = Copy("C:\\NoSuchMaps", "C:\\Target\\Maps");
-    ASSERT_TRUE(failed);
-    EXPECT_EQ(failed->operation, "list");
-    EXPECT_EQ(failed->error.code, win::kPathNotFound);
+    Status failed = Copy("C:\\NoSuchMaps", "C:\\Target\\Maps");
+    ASSERT_FALSE(failed.ok());
+    EXPECT_EQ(failed.error().operation, "list");
+    EXPECT_EQ(failed.error().code, win::kPathNotFound);
 }
 
 TEST_F(Module1Test, DoesNotDescendIntoAJunction) {
     windows.MakeJunction("C:\\Maps\\sub1\\loop", "C:\\Maps");
-    ASSERT_FALSE(Copy("C:\\Maps", "C:\\Target\\Maps")) << windows.Describe();
+    ASSERT_TRUE(Copy("C:\\Maps", "C:\\Target\\Maps").ok()) << windows.Describe();
     EXPECT_FALSE(windows.Exists("C:\\Target\\Maps\\sub1\\loop"));
     EXPECT_TRUE(windows.Exists("C:\\Target\\Maps\\sub1\\deep\\c.map"));
 }
@@ -149,7 +149,7 @@ TEST_F(Module1Test, AsksOnlyDirectoriesForTheirAttributes) {
     windows.MakeDirectories("D:\\Flat\\d1");
     windows.MakeDirectories("D:\\Flat\\d2");
     windows.ResetCounts();
-    ASSERT_FALSE(Copy("D:\\Flat", "D:\\Copy"));
+    ASSERT_TRUE(Copy("D:\\Flat", "D:\\Copy").ok());
     // The listing tells files from directories; each directory is asked once, to confirm it
     // and to see a reparse point.
     EXPECT_EQ(windows.Count(Operation::GetAttributes), 2u);
@@ -162,7 +162,7 @@ TEST_F(Module1Test, CopiesMoreSubdirectoriesThanASixteenBitCountHolds) {
         windows.MakeDirectories("D:\\Wide\\d" + std::to_string(i));
     }
     windows.PutFile("D:\\Wide\\d32799\\last.map", "last");
-    ASSERT_FALSE(Copy("D:\\Wide", "D:\\Copy"));
+    ASSERT_TRUE(Copy("D:\\Wide", "D:\\Copy").ok());
     EXPECT_EQ(windows.Contents("D:\\Copy\\d32799\\last.map"), "last");
     EXPECT_TRUE(windows.IsDirectoryAt("D:\\Copy\\d0"));
     EXPECT_EQ(windows.MostOpenSearches(), 1);
@@ -175,7 +175,7 @@ TEST_F(Module1Test, EveryFailurePointIsReportedOrHarmless) {
         reference.PutFile("C:\\Src\\a.map", "a");
         reference.PutFile("C:\\Src\\s\\b.map", "b");
         reference.MakeDirectories("C:\\Src\\e");
-        EXPECT_FALSE(CopyDirectoryTree(reference, "C:\\Src", "C:\\Dst"));
+        EXPECT_TRUE(CopyDirectoryTree(reference, "C:\\Src", "C:\\Dst").ok());
         return reference.Tree("C:\\Dst");
     }();
     for (std::uint64_t k = 1;; ++k) {
@@ -185,17 +185,17 @@ TEST_F(Module1Test, EveryFailurePointIsReportedOrHarmless) {
         machine.MakeDirectories("C:\\Src\\e");
         machine.ResetCounts();
         machine.FailNthOverall(k, win::kAccessDenied);
-        CopyResult failed = CopyDirectoryTree(machine, "C:\\Src", "C:\\Dst");
+        Status failed = CopyDirectoryTree(machine, "C:\\Src", "C:\\Dst");
         if (machine.TotalCount() < k) {
-            EXPECT_FALSE(failed);
+            EXPECT_TRUE(failed.ok());
             break;
         }
-        if (!failed) {
+        if (failed.ok()) {
             EXPECT_EQ(machine.Tree("C:\\Dst"), whole) << "failure point " << k;
         } else {
             // The injected error, or the one it led to (a destination not seen because its
             // search failed cannot be created either).
-            EXPECT_NE(failed->error.code, win::kSuccess) << "failure point " << k;
+            EXPECT_NE(failed.error().code, win::kSuccess) << "failure point " << k;
         }
         EXPECT_EQ(machine.Tree("C:\\Src").size(), 4u) << "the source changed at " << k;
     }

@@ -29,8 +29,8 @@ protected:
 
 TEST_F(CopyCcfMapsTest, WithoutOldMapsOnlySaysSo) {
     windows.PutFile("C:\\TELMIMAP\\S01\\x.map", "x");
-    const CopyResult result = CopyCcfMaps(windows.platform(), "C:\\");
-    EXPECT_FALSE(result);
+    const Status result = CopyCcfMaps(windows.platform(), "C:\\");
+    EXPECT_TRUE(result.ok());
     ASSERT_EQ(windows.ui().messages().size(), 1u);
     const platform::MessageBoxRequest& shown = windows.ui().messages()[0].request;
     EXPECT_EQ(shown.text, "no CCF Maps To Copy");
@@ -53,7 +53,7 @@ TEST_F(CopyCcfMapsTest, AHiddenMapDirectoryCountsAsMissing) {
 TEST_F(CopyCcfMapsTest, YesCopiesIntoANewMapDirectoryWithoutASecondQuestion) {
     PutOldMaps();
     windows.ui().Answer(Answer::Yes);
-    EXPECT_FALSE(CopyCcfMaps(windows.platform(), "C:\\"));
+    EXPECT_TRUE(CopyCcfMaps(windows.platform(), "C:\\").ok());
     EXPECT_EQ(Transcript(), (std::vector<std::string>{std::string(kFirstQuestion) + " -> Yes",
                                                       "cursor wait", "cursor normal"}));
     const platform::MessageBoxRequest& asked = windows.ui().messages()[0].request;
@@ -77,7 +77,7 @@ TEST_F(CopyCcfMapsTest, AnExistingMapDirectoryNeedsASecondYes) {
         machine.PutFile("C:\\TELMIMAP\\own.map", "own");
         machine.ui().Answer(Answer::Yes);
         machine.ui().Answer(answer);
-        EXPECT_FALSE(CopyCcfMaps(machine.platform(), "C:\\"));
+        EXPECT_TRUE(CopyCcfMaps(machine.platform(), "C:\\").ok());
         const bool yes = answer == Answer::Yes;
         EXPECT_EQ(
             machine.ui().transcript(),
@@ -93,7 +93,7 @@ TEST_F(CopyCcfMapsTest, AnExistingMapDirectoryNeedsASecondYes) {
 TEST_F(CopyCcfMapsTest, NoToTheFirstQuestionCopiesNothing) {
     PutOldMaps();
     windows.ui().Answer(Answer::No);
-    EXPECT_FALSE(CopyCcfMaps(windows.platform(), "C:\\"));
+    EXPECT_TRUE(CopyCcfMaps(windows.platform(), "C:\\").ok());
     EXPECT_EQ(Transcript(), (std::vector<std::string>{std::string(kFirstQuestion) + " -> No",
                                                       "cursor wait", "cursor normal"}));
     EXPECT_FALSE(windows.Exists("C:\\TELMIMAP"));
@@ -105,7 +105,7 @@ TEST_F(CopyCcfMapsTest, TheSourceStaysOnCWhenTheProductIsOnD) {
     windows.PutFile("D:\\TELMIMAP\\own.map", "own");
     windows.ui().Answer(Answer::Yes);
     windows.ui().Answer(Answer::Yes);
-    EXPECT_FALSE(CopyCcfMaps(windows.platform(), "D:\\"));
+    EXPECT_TRUE(CopyCcfMaps(windows.platform(), "D:\\").ok());
     ASSERT_EQ(windows.ui().messages().size(), 2u);
     EXPECT_EQ(windows.ui().messages()[0].request.text,
               "CCF MAP files exists in C:\\MAP\rUse to create KORVEx files in D:\\TELMIMAP?");
@@ -120,10 +120,11 @@ TEST_F(CopyCcfMapsTest, AFailedCopyIsReturnedAtOnce) {
     PutOldMaps();
     windows.ui().Answer(Answer::Yes);
     windows.FailNth(Operation::CopyFile, 2, win::kDiskFull);
-    const CopyResult result = CopyCcfMaps(windows.platform(), "C:\\");
-    ASSERT_TRUE(result) << windows.Describe();
-    EXPECT_EQ(result->error.code, win::kDiskFull);
-    EXPECT_NE(result->path.find("b.ccf"), std::string::npos) << result->Describe();
+    const Status result = CopyCcfMaps(windows.platform(), "C:\\");
+    ASSERT_FALSE(result.ok()) << windows.Describe();
+    EXPECT_EQ(result.error().code, win::kDiskFull);
+    EXPECT_NE(result.error().path.find("b.ccf"), std::string::npos)
+        << result.error().DescribeWhere();
     EXPECT_TRUE(windows.ui().waitCursorOn());
     EXPECT_EQ(windows.Contents("C:\\TELMIMAP\\a.ccf"), "a");
     EXPECT_FALSE(windows.Exists("C:\\TELMIMAP\\SUB\\b.ccf"));

@@ -99,7 +99,7 @@ protected:
         windows.MakeDirectories("C:\\TELMIMAP");
     }
 
-    CopyResult Run() { return InstallMiraMaps(windows.platform(), dialog, "C:\\"); }
+    Status Run() { return InstallMiraMaps(windows.platform(), dialog, "C:\\"); }
     // Yes to the question, then OK in MiraCopy with these systems ticked (numbers from 1).
     void Pick(std::vector<int> systems) {
         windows.ui().Answer(Answer::Yes);
@@ -122,7 +122,7 @@ protected:
 };
 
 TEST_F(InstallMiraMapsTest, WithoutADiscOnlySaysSo) {
-    EXPECT_FALSE(Run());
+    EXPECT_TRUE(Run().ok());
     ASSERT_EQ(windows.ui().messages().size(), 1u);
     const platform::MessageBoxRequest& shown = windows.ui().messages()[0].request;
     EXPECT_EQ(shown.text, "No Mira Maps To Copy");
@@ -136,7 +136,7 @@ TEST_F(InstallMiraMapsTest, WithoutADiscOnlySaysSo) {
 TEST_F(InstallMiraMapsTest, NoToTheQuestionShowsNoDialog) {
     PutMiraDisc(windows, 'D');
     windows.ui().Answer(Answer::No);
-    EXPECT_FALSE(Run());
+    EXPECT_TRUE(Run().ok());
     ASSERT_EQ(windows.ui().messages().size(), 1u);
     const platform::MessageBoxRequest& asked = windows.ui().messages()[0].request;
     EXPECT_EQ(asked.text, "Mira MAP files exists in D:\\Mira Maps Copy To C:\\TELMIMAP?");
@@ -151,7 +151,7 @@ TEST_F(InstallMiraMapsTest, NoToTheQuestionShowsNoDialog) {
 TEST_F(InstallMiraMapsTest, PickedSystemsGetTheirDirectoryAndAllSixSets) {
     PutMiraDisc(windows, 'D');
     Pick({1, 10});
-    EXPECT_FALSE(Run()) << windows.Describe();
+    EXPECT_TRUE(Run().ok()) << windows.Describe();
     EXPECT_EQ(Questions(), std::vector<std::string>{"CopyMiraMaps"});
     std::vector<std::string> expected;
     for (const char* system : {"S01", "S10"}) {
@@ -190,7 +190,7 @@ TEST_F(InstallMiraMapsTest, AnExistingSetIsReplacedOnlyAfterYes) {
         machine.ui().Dialog(ScriptedUserInterface::Press("OkButton", {{"Check1(1)", true}}));
         machine.ui().Answer(answer);
         std::optional<MiraCopy> copy;
-        EXPECT_FALSE(InstallMiraMaps(machine.platform(), copy, "C:\\"));
+        EXPECT_TRUE(InstallMiraMaps(machine.platform(), copy, "C:\\").ok());
         ASSERT_EQ(machine.ui().messages().size(), 2u);
         const platform::MessageBoxRequest& asked = machine.ui().messages()[1].request;
         EXPECT_EQ(asked.text, "Map ob_map Exists On System02 Overwrite");
@@ -223,7 +223,7 @@ TEST_F(InstallMiraMapsTest, OverwriteQuestionsComeSystemBySystem) {
     for (int i = 0; i < 12; ++i) {
         windows.ui().Answer(Answer::No);
     }
-    EXPECT_FALSE(Run());
+    EXPECT_TRUE(Run().ok());
     std::vector<std::string> expected = {"CopyMiraMaps"};
     for (const char* system : {"S03", "S12"}) {
         for (const product::MiraMapSet& set : product::kMiraMapSets) {
@@ -254,7 +254,7 @@ TEST_F(InstallMiraMapsTest, NothingIsCopiedWithoutAPick) {
         machine.ui().Answer(Answer::Yes);
         machine.ui().Dialog(row.script);
         std::optional<MiraCopy> copy;
-        EXPECT_FALSE(InstallMiraMaps(machine.platform(), copy, "C:\\")) << row.name;
+        EXPECT_TRUE(InstallMiraMaps(machine.platform(), copy, "C:\\").ok()) << row.name;
         EXPECT_EQ(machine.Tree("C:\\TELMIMAP"), std::vector<std::string>{}) << row.name;
         ASSERT_EQ(machine.ui().messages().size(), row.messages) << row.name;
         if (row.messages == 2) {
@@ -307,11 +307,11 @@ TEST_F(InstallMiraMapsTest, AFailureEndsTheStepAndIsReturned) {
             ScriptedUserInterface::Press("OkButton", {{"Check1(0)", true}, {"Check1(4)", true}}));
         row.inject(machine);
         std::optional<MiraCopy> copy;
-        const CopyResult failed = InstallMiraMaps(machine.platform(), copy, "C:\\");
-        ASSERT_TRUE(failed) << row.name << "\n" << machine.Describe();
-        EXPECT_EQ(failed->operation, row.operation) << row.name;
-        EXPECT_EQ(failed->path, row.path) << row.name;
-        EXPECT_EQ(failed->error.code, row.code) << row.name;
+        const Status failed = InstallMiraMaps(machine.platform(), copy, "C:\\");
+        ASSERT_FALSE(failed.ok()) << row.name << "\n" << machine.Describe();
+        EXPECT_EQ(failed.error().operation, row.operation) << row.name;
+        EXPECT_EQ(failed.error().path, row.path) << row.name;
+        EXPECT_EQ(failed.error().code, row.code) << row.name;
         EXPECT_TRUE(machine.ui().waitCursorOn()) << row.name;
         EXPECT_EQ(machine.Tree("C:\\TELMIMAP"), row.left) << row.name << "\n" << machine.Describe();
     }
@@ -321,11 +321,11 @@ TEST_F(InstallMiraMapsTest, AMissingMapDirectoryStopsAtTheFirstSystem) {
     windows.AddDrive('E', DriveType::Fixed);
     PutMiraDisc(windows, 'D');
     Pick({1});
-    const CopyResult failed = InstallMiraMaps(windows.platform(), dialog, "E:\\");
-    ASSERT_TRUE(failed) << windows.Describe();
-    EXPECT_EQ(failed->operation, "create directory");
-    EXPECT_EQ(failed->path, "E:\\TELMIMAP\\S01");
-    EXPECT_EQ(failed->error.code, win::kPathNotFound);
+    const Status failed = InstallMiraMaps(windows.platform(), dialog, "E:\\");
+    ASSERT_FALSE(failed.ok()) << windows.Describe();
+    EXPECT_EQ(failed.error().operation, "create directory");
+    EXPECT_EQ(failed.error().path, "E:\\TELMIMAP\\S01");
+    EXPECT_EQ(failed.error().code, win::kPathNotFound);
     EXPECT_FALSE(windows.Exists("E:\\TELMIMAP"));
 }
 
