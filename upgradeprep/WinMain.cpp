@@ -12,6 +12,8 @@
 #include <windows.h>
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+    // Before anything can load a library: only from the system folder.
+    korvex::win32::LoadLibrariesFromSystemFolderOnly();
     // The drive search asks every drive letter; one without a medium must answer "not ready"
     // rather than stop the run for the system's "no disk" box.
     korvex::win32::QuietCriticalErrors();

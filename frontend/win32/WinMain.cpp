@@ -14,6 +14,8 @@
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     using korvex::win32::EnvironmentVariable;
+    // Before anything can load a library: only from the system folder.
+    korvex::win32::LoadLibrariesFromSystemFolderOnly();
     korvex::win32::QuietCriticalErrors();
     korvex::win32::Win32FileSystem files;
     korvex::win32::Win32Profile profile;

@@ -43,4 +43,14 @@ void QuietCriticalErrors() {
     ::SetErrorMode(previous | SEM_FAILCRITICALERRORS);
 }
 
+bool LoadLibrariesFromSystemFolderOnly() {
+    ::SetDllDirectoryW(L"");
+    // Looked up, not imported: the function is missing from Windows 7 without KB2533623.
+    using SetDefaultDllDirectoriesFunction = BOOL(WINAPI*)(DWORD);
+    const auto setDefault =
+        reinterpret_cast<SetDefaultDllDirectoriesFunction>(reinterpret_cast<void*>(
+            ::GetProcAddress(::GetModuleHandleW(L"kernel32.dll"), "SetDefaultDllDirectories")));
+    return setDefault != nullptr && setDefault(LOAD_LIBRARY_SEARCH_SYSTEM32) != FALSE;
+}
+
 } // namespace korvex::win32

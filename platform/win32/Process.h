@@ -1,5 +1,5 @@
-// The process as Windows hands it over: its whole command line, its environment and its
-// critical-error mode.
+// The process as Windows hands it over: its whole command line, its environment, its
+// critical-error mode and where it loads libraries from.
 #pragma once
 
 #include <optional>
@@ -19,5 +19,14 @@ std::optional<std::string> EnvironmentVariable(std::string_view name);
 // a drive without a medium then fails with ERROR_NOT_READY instead of stopping the program
 // for the system's "There is no disk in the drive" dialog.
 void QuietCriticalErrors();
+
+// Loads libraries, from now on, from the system folder alone: neither the program's own folder
+// nor the current directory is searched (SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32),
+// SetDllDirectory("")). An installer is often started, elevated, from a Downloads folder or a
+// share, where anybody may have left a DLL named like a system one. The programs import only
+// Windows' known DLLs, which always come from the system folder; every other library is loaded
+// by name from the system folder (see SystemLibrary). False when Windows cannot restrict the
+// search (before Windows 7 with KB2533623).
+bool LoadLibrariesFromSystemFolderOnly();
 
 } // namespace korvex::win32

@@ -104,6 +104,37 @@ template <class Fill> Result<std::string> WholeString(Fill fill) {
     }
 }
 
+constexpr std::wstring_view kLongPrefix = L"\\\\?\\";
+
+// The wide form of a path for the file functions. A path too long for the classic limit
+// (CreateDirectoryW's, MAX_PATH - 12) takes the "\\?\" form of its full path, so that a
+// Windows without long-path support still reaches it: GetFullPathNameW first resolves "/", "."
+// and ".." and drops trailing dots and blanks, as the classic form would. Shorter paths are
+// handed over as they are.
+std::wstring FilePath(std::string_view path) {
+    std::wstring wide = Widen(path);
+    if (wide.size() < MAX_PATH - 12 || wide.starts_with(kLongPrefix)) {
+        return wide;
+    }
+    const DWORD needed = ::GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
+    if (needed == 0) {
+        return wide;
+    }
+    std::wstring full(needed, L'\0');
+    const DWORD length = ::GetFullPathNameW(wide.c_str(), needed, full.data(), nullptr);
+    if (length == 0 || length >= needed) {
+        return wide;
+    }
+    full.resize(length);
+    if (full.size() >= 3 && full[1] == L':' && full[2] == L'\\') {
+        return std::wstring(kLongPrefix) + full;
+    }
+    if (full.starts_with(L"\\\\")) {
+        return std::wstring(kLongPrefix) + L"UNC" + full.substr(1);
+    }
+    return wide;
+}
+
 } // namespace
 
 Win32FileSystem::Win32FileSystem() {
@@ -113,7 +144,7 @@ Win32FileSystem::Win32FileSystem() {
 Result<std::unique_ptr<platform::DirectorySearch>>
 Win32FileSystem::Search(std::string_view pattern) {
     WIN32_FIND_DATAW data{};
-    const HANDLE handle = ::FindFirstFileW(Widen(pattern).c_str(), &data);
+    const HANDLE handle = ::FindFirstFileW(FilePath(pattern).c_str(), &data);
     if (handle == INVALID_HANDLE_VALUE) {
         return LastError();
     }
@@ -122,7 +153,7 @@ Win32FileSystem::Search(std::string_view pattern) {
 }
 
 Result<std::uint32_t> Win32FileSystem::GetAttributes(std::string_view path) {
-    const DWORD attributes = ::GetFileAttributesW(Widen(path).c_str());
+    const DWORD attributes = ::GetFileAttributesW(FilePath(path).c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) {
         return LastError();
     }
@@ -130,56 +161,65 @@ Result<std::uint32_t> Win32FileSystem::GetAttributes(std::string_view path) {
 }
 
 Status Win32FileSystem::SetAttributes(std::string_view path, std::uint32_t attributes) {
-    if (!::SetFileAttributesW(Widen(path).c_str(), attributes)) {
+    if (!::SetFileAttributesW(FilePath(path).c_str(), attributes)) {
         return LastErrorStatus();
     }
     return {};
 }
 
 Status Win32FileSystem::CopyFile(std::string_view from, std::string_view to) {
-    if (!::CopyFileW(Widen(from).c_str(), Widen(to).c_str(), FALSE)) {
+    if (!::CopyFileW(FilePath(from).c_str(), FilePath(to).c_str(), FALSE)) {
         return LastErrorStatus();
     }
     return {};
 }
 
 Status Win32FileSystem::MoveFile(std::string_view from, std::string_view to) {
-    if (!::MoveFileW(Widen(from).c_str(), Widen(to).c_str())) {
+    if (!::MoveFileW(FilePath(from).c_str(), FilePath(to).c_str())) {
         return LastErrorStatus();
     }
     return {};
 }
 
 Status Win32FileSystem::DeleteFile(std::string_view path) {
-    if (!::DeleteFileW(Widen(path).c_str())) {
+    if (!::DeleteFileW(FilePath(path).c_str())) {
         return LastErrorStatus();
     }
     return {};
 }
 
 Status Win32FileSystem::CreateDirectory(std::string_view path) {
-    if (!::CreateDirectoryW(Widen(path).c_str(), nullptr)) {
+    if (!::CreateDirectoryW(FilePath(path).c_str(), nullptr)) {
         return LastErrorStatus();
     }
     return {};
 }
 
 Status Win32FileSystem::RemoveDirectory(std::string_view path) {
-    if (!::RemoveDirectoryW(Widen(path).c_str())) {
+    if (!::RemoveDirectoryW(FilePath(path).c_str())) {
         return LastErrorStatus();
     }
     return {};
 }
 
 Result<std::string> Win32FileSystem::GetShortPathName(std::string_view path) {
-    const std::wstring longPath = Widen(path);
-    return WholeString([&](wchar_t* buffer, DWORD size) {
+    const std::wstring longPath = FilePath(path);
+    Result<std::string> shortPath = WholeString([&](wchar_t* buffer, DWORD size) {
         return ::GetShortPathNameW(longPath.c_str(), buffer, size);
     });
+    // The caller gets back the form it gave.
+    if (shortPath.ok() && longPath.starts_with(kLongPrefix) && !path.starts_with("\\\\?\\")) {
+        std::string& value = shortPath.value();
+        value.erase(0, 4);
+        if (value.starts_with("UNC\\")) {
+            value.replace(0, 4, "\\\\");
+        }
+    }
+    return shortPath;
 }
 
 Result<std::string> Win32FileSystem::ReadFile(std::string_view path) {
-    FileHandle file(::CreateFileW(Widen(path).c_str(), GENERIC_READ,
+    FileHandle file(::CreateFileW(FilePath(path).c_str(), GENERIC_READ,
                                   FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
                                   FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file.valid()) {
@@ -205,7 +245,7 @@ Result<std::string> Win32FileSystem::ReadFile(std::string_view path) {
 }
 
 Status Win32FileSystem::WriteFile(std::string_view path, std::string_view bytes) {
-    FileHandle file(::CreateFileW(Widen(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+    FileHandle file(::CreateFileW(FilePath(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
                                   CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file.valid()) {
         return LastErrorStatus();
@@ -214,7 +254,7 @@ Status Win32FileSystem::WriteFile(std::string_view path, std::string_view bytes)
 }
 
 Status Win32FileSystem::AppendFile(std::string_view path, std::string_view bytes) {
-    FileHandle file(::CreateFileW(Widen(path).c_str(), FILE_APPEND_DATA | SYNCHRONIZE,
+    FileHandle file(::CreateFileW(FilePath(path).c_str(), FILE_APPEND_DATA | SYNCHRONIZE,
                                   FILE_SHARE_READ, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL,
                                   nullptr));
     if (!file.valid()) {

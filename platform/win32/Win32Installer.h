@@ -1,4 +1,7 @@
-// Windows Installer queries through msi.dll's wide-character functions.
+// Windows Installer queries through msi.dll's wide-character functions. msi.dll is not one of
+// Windows' known DLLs, so it is not imported (Windows would look for an imported one in the
+// program's folder first): it is loaded from the system folder on first use, and its four
+// functions looked up once. When it cannot be loaded, every query fails with the load's error.
 #pragma once
 
 #include "platform/Installer.h"
