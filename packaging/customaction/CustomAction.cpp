@@ -6,6 +6,7 @@
 #include "platform/win32/WindowsHeaders.h"
 
 #include <msiquery.h>
+#include <sddl.h>
 #include <shellapi.h>
 
 #include <string>
@@ -102,20 +103,34 @@ std::wstring DirectoryOf(const std::wstring& path) {
     return slash == std::wstring::npos ? std::wstring() : path.substr(0, slash + 1);
 }
 
-// A fresh directory below the temporary directory, removed with what it holds.
+// A fresh directory below the temporary directory, removed with what it holds. upgradeprep
+// runs from it with administrator rights and loads msi.dll, which is not a known DLL, from its
+// own folder first: the directory admits nobody but the system, the administrators and its
+// owner, so that no other user can put a DLL beside the program (under LocalSystem the
+// temporary directory is C:\Windows\Temp, where every user may create files).
 class WorkDirectory {
 public:
     WorkDirectory() {
         wchar_t temp[MAX_PATH + 1];
         wchar_t name[MAX_PATH + 1];
         const DWORD length = ::GetTempPathW(MAX_PATH + 1, temp);
+        SECURITY_ATTRIBUTES security{};
+        security.nLength = sizeof security;
         // GetTempFileNameW makes a unique empty file; the directory takes its name.
         if (length == 0 || length > MAX_PATH || ::GetTempFileNameW(temp, L"kvx", 0, name) == 0 ||
-            !::DeleteFileW(name) || !::CreateDirectoryW(name, nullptr)) {
+            !::DeleteFileW(name) ||
+            !::ConvertStringSecurityDescriptorToSecurityDescriptorW(
+                L"D:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;FA;;;OW)", SDDL_REVISION_1,
+                &security.lpSecurityDescriptor, nullptr)) {
             error_ = ::GetLastError();
             return;
         }
-        path_ = name;
+        const BOOL made = ::CreateDirectoryW(name, &security);
+        error_ = made ? ERROR_SUCCESS : ::GetLastError();
+        ::LocalFree(security.lpSecurityDescriptor);
+        if (made) {
+            path_ = name;
+        }
     }
     ~WorkDirectory() {
         if (path_.empty()) {
@@ -374,10 +389,8 @@ UINT RunProgram(MSIHANDLE install, Program program, const Request& request) {
     if (directory.empty()) {
         directory = DirectoryOf(path);
     }
-    const RunProperties& properties = request.properties;
-
     const std::wstring ownLog = work.File(L"program.log");
-    const auto environment = ProgramEnvironment(properties, Narrow(ownLog));
+    const auto environment = ProgramEnvironment(request.properties, Narrow(ownLog));
     const std::wstring programLog = Widen(environment[1].value);
     const LONGLONG logStart = FileSize(programLog);
     std::string settings;
