@@ -117,7 +117,8 @@ expect_log() {
 
 # expect_line FILE TEXT: the file FILE of drive C: has a line holding TEXT.
 expect_line() {
-    if tr -d '\r' <"$C/$1" 2>/dev/null | grep -qF -- "$2"; then
+    # Not grep -q: leaving early would end tr with SIGPIPE, a failure under pipefail.
+    if tr -d '\r' <"$C/$1" 2>/dev/null | grep -F -- "$2" >/dev/null; then
         ok "$1: $2"
     else
         bad "$1 has no line with: $2"
