@@ -18,11 +18,41 @@ machine() {
         "$C/kvx/"
 }
 
-# install_product VERSION: the KORVEx package installed on the current machine.
+# install_product VERSION: the KORVEx package's files installed on the current machine, without
+# running its programs (KORVEX_PROGRAMS=0).
 install_product() {
     local msi
     msi=$("$root/scripts/make-korvex-msi" "$KORVEX_WINE_HOME/packages" "$1" | tail -n 1)
-    (cd "$(dirname "$msi")" && wine msiexec /qn /i "$(basename "$msi")")
+    (cd "$(dirname "$msi")" && wine msiexec /qn /i "$(basename "$msi")" KORVEX_PROGRAMS=0)
+}
+
+# package VERSION: the KORVEx package, built and copied to C:\ of the current machine; sets MSI
+# to its file name.
+package() {
+    local msi
+    msi=$("$root/scripts/make-korvex-msi" "$KORVEX_WINE_HOME/packages" "$1" | tail -n 1)
+    cp "$msi" "$C/"
+    MSI=$(basename "$msi")
+}
+
+# run_msiexec ARGUMENTS...: msiexec started in C:\ through the launcher, with nothing of the
+# shell's KORVEX_* variables; sets EXIT_CODE to its full exit code.
+run_msiexec() {
+    local out
+    out=$(cd "$C" && env -u KORVEX_ANSWERS -u KORVEX_LOG -u KORVEX_RECORD \
+        wine 'C:\kvx\korvex-launch.exe' msiexec "$@" 2>/dev/null | tr -d '\r')
+    EXIT_CODE=$(echo "$out" | sed -n 's/^exit code //p' | tail -n 1)
+    wineserver -w
+}
+
+# installed_versions: the versions of KORVEx the Windows Installer has registered on the current
+# machine, one a line (read from the saved registry: call after wineserver -w).
+installed_versions() {
+    awk '/^\[/ { props = index($0, "\\\\Installer\\\\UserData\\\\S-1-5-18\\\\Products\\\\") &&
+                         index($0, "\\\\InstallProperties]"); name = 0 }
+         props && $0 == "\"DisplayName\"=\"KORVEx\"" { name = 1 }
+         props && name && /^"DisplayVersion"=/ { gsub(/^"DisplayVersion"="|"$/, ""); print }' \
+        "$WINEPREFIX/system.reg" | sort
 }
 
 # run PROGRAM [ARGUMENTS...]: runs C:\kvx\PROGRAM.exe through the launcher with the current
@@ -82,7 +112,17 @@ expect_missing() {
 
 # expect_log TEXT: the run's log has a line holding TEXT.
 expect_log() {
-    if grep -qF -- "$1" "$C/run.log" 2>/dev/null; then ok "log: $1"; else bad "no log line with: $1"; fi
+    expect_line run.log "$1"
+}
+
+# expect_line FILE TEXT: the file FILE of drive C: has a line holding TEXT.
+expect_line() {
+    # Not grep -q: leaving early would end tr with SIGPIPE, a failure under pipefail.
+    if tr -d '\r' <"$C/$1" 2>/dev/null | grep -F -- "$2" >/dev/null; then
+        ok "$1: $2"
+    else
+        bad "$1 has no line with: $2"
+    fi
 }
 
 # expect_tree DIR LISTING: the files and directories below DIR, one relative path a line,
