@@ -270,19 +270,6 @@ const char* DriveTypeName(DriveType type) {
     return "?";
 }
 
-// Whether `inner` is `outer` or lies below it.
-bool IsAtOrBelow(const std::vector<std::string>& inner, const std::vector<std::string>& outer) {
-    if (inner.size() < outer.size()) {
-        return false;
-    }
-    for (std::size_t i = 0; i < outer.size(); ++i) {
-        if (inner[i] != outer[i]) {
-            return false;
-        }
-    }
-    return true;
-}
-
 char DriveLetter(char letter) {
     if (letter >= 'a' && letter <= 'z') {
         letter = static_cast<char>(letter - 'a' + 'A');
@@ -322,23 +309,7 @@ struct Machine {
     std::vector<InstalledProduct> products;
     bool installerAvailable = true;
 
-    std::array<std::uint64_t, kOperationKinds> counts{};
-    std::uint64_t total = 0;
-    struct NthRule {
-        std::optional<Operation> kind; // nothing: any kind
-        std::uint64_t remaining = 0;   // calls left until the failing one
-        std::uint32_t code = 0;
-    };
-    std::vector<NthRule> nthRules;
-    struct PathRule {
-        Operation kind;
-        char drive;
-        std::vector<std::string> folded;
-        std::uint32_t code;
-    };
-    std::vector<PathRule> pathRules;
-    int openSearches = 0;
-    int mostOpenSearches = 0;
+    FailureInjection failures;
 
     Drive* DriveAt(char letter) {
         if (letter < 'A' || letter > 'Z') {
@@ -350,36 +321,7 @@ struct Machine {
     // Counts one call and says whether an injected failure hits it.
     std::optional<std::uint32_t> Begin(Operation operation,
                                        std::initializer_list<std::string_view> paths) {
-        ++counts[static_cast<std::size_t>(operation)];
-        ++total;
-        std::optional<std::uint32_t> code;
-        for (auto it = nthRules.begin(); it != nthRules.end();) {
-            if ((!it->kind || *it->kind == operation) && --it->remaining == 0) {
-                if (!code) {
-                    code = it->code;
-                }
-                it = nthRules.erase(it);
-            } else {
-                ++it;
-            }
-        }
-        if (code || pathRules.empty()) {
-            return code;
-        }
-        for (const std::string_view path : paths) {
-            const auto parsed = ParsePath(path, currentDirectory);
-            if (!parsed.ok()) {
-                continue;
-            }
-            const std::vector<std::string> folded = parsed.value().Folded();
-            for (const PathRule& rule : pathRules) {
-                if (rule.kind == operation && rule.drive == parsed.value().drive &&
-                    IsAtOrBelow(folded, rule.folded)) {
-                    return rule.code;
-                }
-            }
-        }
-        return std::nullopt;
+        return failures.CountCall(operation, paths, currentDirectory);
     }
 
     Result<ParsedPath> Parse(std::string_view path) const {
@@ -558,7 +500,7 @@ public:
     ~MemorySearch() override {
         if (open_) {
             if (auto machine = machine_.lock()) {
-                --machine->openSearches;
+                machine->failures.SearchClosed();
             }
         }
     }
@@ -573,8 +515,7 @@ public:
         }
         if (auto machine = machine_.lock()) {
             open_ = true;
-            machine->mostOpenSearches =
-                std::max(machine->mostOpenSearches, ++machine->openSearches);
+            machine->failures.SearchOpened();
         }
         return true;
     }
@@ -657,60 +598,6 @@ private:
 struct MemoryWindows::State {
     std::shared_ptr<Machine> machine = std::make_shared<Machine>();
 };
-
-std::string_view OperationName(Operation operation) {
-    switch (operation) {
-    case Operation::Search:
-        return "Search";
-    case Operation::SearchNext:
-        return "SearchNext";
-    case Operation::GetAttributes:
-        return "GetAttributes";
-    case Operation::SetAttributes:
-        return "SetAttributes";
-    case Operation::CopyFile:
-        return "CopyFile";
-    case Operation::MoveFile:
-        return "MoveFile";
-    case Operation::DeleteFile:
-        return "DeleteFile";
-    case Operation::CreateDirectory:
-        return "CreateDirectory";
-    case Operation::RemoveDirectory:
-        return "RemoveDirectory";
-    case Operation::GetShortPathName:
-        return "GetShortPathName";
-    case Operation::ReadFile:
-        return "ReadFile";
-    case Operation::WriteFile:
-        return "WriteFile";
-    case Operation::AppendFile:
-        return "AppendFile";
-    case Operation::LogicalDrives:
-        return "LogicalDrives";
-    case Operation::GetDriveType:
-        return "GetDriveType";
-    case Operation::CurrentDirectory:
-        return "CurrentDirectory";
-    case Operation::WindowsDirectory:
-        return "WindowsDirectory";
-    case Operation::WriteProfileString:
-        return "WriteProfileString";
-    case Operation::RelatedProducts:
-        return "RelatedProducts";
-    case Operation::EnumProducts:
-        return "EnumProducts";
-    case Operation::ProductInfo:
-        return "ProductInfo";
-    case Operation::ComponentPath:
-        return "ComponentPath";
-    case Operation::Version:
-        return "Version";
-    case Operation::Now:
-        return "Now";
-    }
-    return "?";
-}
 
 MemoryWindows::MemoryWindows()
     : state_(std::make_unique<State>()),
@@ -947,13 +834,16 @@ std::string MemoryWindows::Describe() const {
             out += "    component " + component + " -> " + path + '\n';
         }
     }
-    out += "open searches " + std::to_string(m.openSearches) + " (most " +
-           std::to_string(m.mostOpenSearches) + "), operations " + std::to_string(m.total);
+    const FailureInjection& failures = m.failures;
+    out += "open searches " + std::to_string(failures.OpenSearches()) + " (most " +
+           std::to_string(failures.MostOpenSearches()) + "), operations " +
+           std::to_string(failures.TotalCount());
     for (int kind = 0; kind < kOperationKinds; ++kind) {
-        if (m.counts[static_cast<std::size_t>(kind)] != 0) {
+        const auto operation = static_cast<Operation>(kind);
+        if (failures.Count(operation) != 0) {
             out += ' ';
-            out += OperationName(static_cast<Operation>(kind));
-            out += '=' + std::to_string(m.counts[static_cast<std::size_t>(kind)]);
+            out += OperationName(operation);
+            out += '=' + std::to_string(failures.Count(operation));
         }
     }
     out += '\n';
@@ -963,47 +853,40 @@ std::string MemoryWindows::Describe() const {
 // --- Counting and failure injection ---
 
 std::uint64_t MemoryWindows::Count(Operation operation) const {
-    return state_->machine->counts[static_cast<std::size_t>(operation)];
+    return state_->machine->failures.Count(operation);
 }
 
 std::uint64_t MemoryWindows::TotalCount() const {
-    return state_->machine->total;
+    return state_->machine->failures.TotalCount();
 }
 
 void MemoryWindows::ResetCounts() {
-    state_->machine->counts.fill(0);
-    state_->machine->total = 0;
+    state_->machine->failures.ResetCounts();
 }
 
 void MemoryWindows::FailNth(Operation operation, std::uint64_t n, std::uint32_t code) {
-    if (n > 0) {
-        state_->machine->nthRules.push_back({operation, n, code});
-    }
+    state_->machine->failures.FailNth(operation, n, code);
 }
 
 void MemoryWindows::FailNthOverall(std::uint64_t n, std::uint32_t code) {
-    if (n > 0) {
-        state_->machine->nthRules.push_back({std::nullopt, n, code});
-    }
+    state_->machine->failures.FailNthOverall(n, code);
 }
 
 void MemoryWindows::FailPath(Operation operation, std::string_view path, std::uint32_t code) {
     Machine& m = *state_->machine;
-    const ParsedPath parsed = m.ParseForBuilding(path);
-    m.pathRules.push_back({operation, parsed.drive, parsed.Folded(), code});
+    m.failures.FailPath(operation, m.ParseForBuilding(path), code);
 }
 
 void MemoryWindows::ClearFailures() {
-    state_->machine->nthRules.clear();
-    state_->machine->pathRules.clear();
+    state_->machine->failures.ClearFailures();
 }
 
 int MemoryWindows::OpenSearches() const {
-    return state_->machine->openSearches;
+    return state_->machine->failures.OpenSearches();
 }
 
 int MemoryWindows::MostOpenSearches() const {
-    return state_->machine->mostOpenSearches;
+    return state_->machine->failures.MostOpenSearches();
 }
 
 // --- platform::FileSystem ---

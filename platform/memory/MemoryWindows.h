@@ -68,41 +68,10 @@
 #include "platform/Platform.h"
 #include "platform/Profile.h"
 #include "platform/SystemInfo.h"
+#include "platform/memory/FailureInjection.h"
 #include "platform/memory/ScriptedUserInterface.h"
 
 namespace korvex::memory {
-
-// The kinds of platform operation, counted and open to failure injection. Every call of a
-// platform interface method counts as one operation of its kind; DirectorySearch::Next counts
-// as SearchNext.
-enum class Operation {
-    Search,
-    SearchNext,
-    GetAttributes,
-    SetAttributes,
-    CopyFile,
-    MoveFile,
-    DeleteFile,
-    CreateDirectory,
-    RemoveDirectory,
-    GetShortPathName,
-    ReadFile,
-    WriteFile,
-    AppendFile,
-    LogicalDrives,
-    GetDriveType,
-    CurrentDirectory,
-    WindowsDirectory,
-    WriteProfileString,
-    RelatedProducts,
-    EnumProducts,
-    ProductInfo,
-    ComponentPath,
-    Version,
-    Now,
-};
-constexpr int kOperationKinds = static_cast<int>(Operation::Now) + 1;
-std::string_view OperationName(Operation operation);
 
 // A product registered with the Windows Installer.
 struct InstalledProduct {
