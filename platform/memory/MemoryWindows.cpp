@@ -11,6 +11,7 @@
 #include <utility>
 
 #include "platform/memory/IniFile.h"
+#include "platform/memory/Machine.h"
 #include "platform/memory/Paths.h"
 
 namespace korvex::memory {
@@ -27,177 +28,8 @@ namespace {
 // Windows codes of this file that the rest of the system does not meet.
 constexpr std::uint32_t kNotSameDevice = 17; // ERROR_NOT_SAME_DEVICE
 
-// The most junctions one path may pass through, as the Windows I/O manager allows; past it the
-// path fails with ERROR_CANT_RESOLVE_FILENAME. This is what ends a walk around a junction loop.
-constexpr int kMostReparses = 63;
-
-// The attribute bits a file or directory stores; directory and reparse-point bits come from
-// what the entry is, and FILE_ATTRIBUTE_NORMAL is what an entry with no bit reports.
-constexpr std::uint32_t kStoredAttributes = attr::kReadOnly | attr::kHidden | attr::kSystem |
-                                            attr::kArchive | 0x100 /* temporary */ |
-                                            0x1000 /* offline */ | 0x2000 /* not content indexed */;
-
 // Attribute bits that make CREATE_ALWAYS refuse an existing file.
 constexpr std::uint32_t kNotReplaceable = attr::kReadOnly | attr::kHidden | attr::kSystem;
-
-struct Node : std::enable_shared_from_this<Node> {
-    std::string name;      // the long name, as created
-    std::string shortName; // the generated 8.3 name; empty when the long name serves
-    bool directory = false;
-    bool root = false;
-    std::uint32_t attributes = 0; // kStoredAttributes bits only
-    std::string contents;         // files
-    std::string junctionTarget;   // absolute path; set for a junction only
-    // Entries by folded long name, so a std::map gives NTFS's listing order.
-    std::map<std::string, std::shared_ptr<Node>> children;
-    // Folded short name to folded long name of the entries that have one.
-    std::map<std::string, std::string> shortNames;
-    // For each class of generated names (see CandidateClassOf), a number below which every
-    // name of the class is taken: where the search for the lowest free one starts.
-    std::map<std::string, int> shortNameHints;
-    Node* parent = nullptr; // null for a root and for an entry no longer in a tree
-
-    bool IsJunction() const { return !junctionTarget.empty(); }
-};
-
-struct Drive {
-    DriveType type = DriveType::Fixed;
-    bool mediaPresent = true;
-    bool shortNames = false;
-    std::optional<std::uint64_t> capacity;
-    std::uint64_t used = 0; // bytes in the contents of files
-    std::shared_ptr<Node> root;
-};
-
-std::uint32_t Reported(const Node& node) {
-    std::uint32_t bits = node.attributes;
-    if (node.directory) {
-        bits |= attr::kDirectory;
-    }
-    if (node.IsJunction()) {
-        bits |= attr::kReparsePoint;
-    }
-    return bits == 0 ? attr::kNormal : bits;
-}
-
-bool Fits(const Drive& drive, std::uint64_t removed, std::uint64_t added) {
-    return !drive.capacity || drive.used - removed + added <= *drive.capacity;
-}
-
-void SetContents(Drive& drive, Node& file, std::string bytes) {
-    drive.used = drive.used - file.contents.size() + bytes.size();
-    file.contents = std::move(bytes);
-}
-
-std::shared_ptr<Node> Find(const Node& directory, std::string_view name) {
-    const std::string key = FoldCase(name);
-    if (auto it = directory.children.find(key); it != directory.children.end()) {
-        return it->second;
-    }
-    if (auto it = directory.shortNames.find(key); it != directory.shortNames.end()) {
-        return directory.children.at(it->second);
-    }
-    return nullptr;
-}
-
-// Generated names fall into classes that share every character but the number, whose digits
-// have a fixed count: "KORVEX~1.CFG" is of class "KORVEX~1.CFG" with number 1, "KORVE~12.CFG"
-// of class "KORVE~2.CFG" with number 12. A folded name of that shape gives its class and
-// number.
-struct CandidateClass {
-    std::string key;
-    int number = 0;
-};
-
-std::optional<CandidateClass> CandidateClassOf(std::string_view folded) {
-    const std::size_t tilde = folded.substr(0, folded.find('.')).rfind('~');
-    if (tilde == std::string_view::npos) {
-        return std::nullopt;
-    }
-    std::size_t end = tilde + 1;
-    int number = 0;
-    while (end < folded.size() && folded[end] >= '0' && folded[end] <= '9' && end - tilde <= 6) {
-        number = number * 10 + (folded[end] - '0');
-        ++end;
-    }
-    const std::size_t digits = end - tilde - 1;
-    if (digits == 0 || folded[tilde + 1] == '0' || (end < folded.size() && folded[end] != '.')) {
-        return std::nullopt;
-    }
-    CandidateClass out;
-    out.key.append(folded.substr(0, tilde)).append("~").append(std::to_string(digits));
-    out.key.append(folded.substr(end));
-    out.number = number;
-    return out;
-}
-
-bool IsTaken(const Node& directory, const std::string& folded) {
-    return directory.children.count(folded) != 0 || directory.shortNames.count(folded) != 0;
-}
-
-// The lowest free "~n" name for a long name in a directory. The hints make this O(log n) for
-// directories with thousands of names that share their first characters.
-std::string GenerateShortName(Node& directory, std::string_view longName) {
-    const ShortNameStem stem = MakeShortNameStem(longName);
-    int lowest = 1;
-    for (int digits = 1; digits <= 6; ++digits) {
-        const int highest = lowest * 10 - 1;
-        const auto candidates = CandidateClassOf(ShortNameCandidate(stem, lowest));
-        int unhinted = lowest;
-        int& hint = candidates ? directory.shortNameHints[candidates->key] : unhinted;
-        for (int number = std::max(hint, lowest); number <= highest; ++number) {
-            std::string candidate = ShortNameCandidate(stem, number);
-            if (!IsTaken(directory, candidate)) {
-                hint = number + 1;
-                return candidate;
-            }
-        }
-        hint = highest + 1;
-        lowest *= 10;
-    }
-    throw std::length_error("no free 8.3 name for " + std::string(longName));
-}
-
-// A name of a generated name's shape is free again: the lowest free number of its class may
-// be this one.
-void Freed(Node& directory, const std::string& folded) {
-    if (const auto freed = CandidateClassOf(folded)) {
-        const auto it = directory.shortNameHints.find(freed->key);
-        if (it != directory.shortNameHints.end()) {
-            it->second = std::min(it->second, freed->number);
-        }
-    }
-}
-
-// Puts an entry into a directory under its current name, generating its short name there.
-void Attach(const Drive& drive, Node& directory, const std::shared_ptr<Node>& node) {
-    const std::string key = FoldCase(node->name);
-    node->shortName.clear();
-    if (drive.shortNames && !IsValidShortName(node->name)) {
-        node->shortName = GenerateShortName(directory, node->name);
-        directory.shortNames[node->shortName] = key;
-    }
-    node->parent = &directory;
-    directory.children[key] = node;
-}
-
-void Detach(Node& directory, Node& node) {
-    const std::string key = FoldCase(node.name);
-    if (!node.shortName.empty()) {
-        directory.shortNames.erase(node.shortName);
-        Freed(directory, node.shortName);
-    }
-    directory.children.erase(key);
-    Freed(directory, key);
-    node.parent = nullptr;
-}
-
-std::shared_ptr<Node> NewNode(std::string name, bool directory) {
-    auto node = std::make_shared<Node>();
-    node->name = std::move(name);
-    node->directory = directory;
-    return node;
-}
 
 // " [RH]" for the reported bits a listing line shows: R, H, S, N for a file with no bit at
 // all (FILE_ATTRIBUTE_NORMAL: not even the archive bit), and any other bit in hex. Archive,
@@ -280,207 +112,44 @@ char DriveLetter(char letter) {
     return letter;
 }
 
-// Whether a call honours a drive's missing medium (platform calls) or sees the data of the
-// medium regardless (building and inspecting helpers).
-enum class Media { Honour, Ignore };
-
-// A directory reached by a path: the drive that holds it and the directory itself.
-struct Where {
-    Drive* drive = nullptr;
-    Node* directory = nullptr;
-};
-
-// An entry named by a path: where its name lives and the entry, if there is one.
-struct Place {
-    Drive* drive = nullptr;
-    Node* directory = nullptr;  // holds the entry; null when the path is a drive root
-    std::shared_ptr<Node> node; // null when nothing has that name
-    std::string name;           // the last component as written
-};
-
-// Everything the machine holds. Searches keep a weak reference to it, so a search that
-// outlives its machine ends instead of reading freed memory.
-struct Machine {
-    std::array<std::unique_ptr<Drive>, 26> drives;
-    std::string currentDirectory = "C:\\";
-    std::string windowsDirectory = "C:\\WINDOWS";
-    std::optional<OsVersion> version = OsVersion{2, 5, 1};
-    LocalTime time{2026, 1, 2, 14, 5, 33, 0};
-    std::vector<InstalledProduct> products;
-    bool installerAvailable = true;
-
-    FailureInjection failures;
-
-    Drive* DriveAt(char letter) {
-        if (letter < 'A' || letter > 'Z') {
-            return nullptr;
-        }
-        return drives[static_cast<std::size_t>(letter - 'A')].get();
-    }
-
-    // Counts one call and says whether an injected failure hits it.
-    std::optional<std::uint32_t> Begin(Operation operation,
-                                       std::initializer_list<std::string_view> paths) {
-        return failures.CountCall(operation, paths, currentDirectory);
-    }
-
-    Result<ParsedPath> Parse(std::string_view path) const {
-        return ParsePath(path, currentDirectory);
-    }
-
-    // The directory named by the first `count` components, junctions followed. A component
-    // that is missing or a file fails with ERROR_PATH_NOT_FOUND, except that the last one
-    // being a file fails with `fileCode`.
-    Result<Where> Walk(char letter, const std::vector<std::string>& components, std::size_t count,
-                       Media media, int& reparses, std::uint32_t fileCode = win::kPathNotFound) {
-        Drive* drive = DriveAt(letter);
-        if (drive == nullptr) {
-            return Result<Where>::Failure(win::kPathNotFound);
-        }
-        if (media == Media::Honour && !drive->mediaPresent) {
-            return Result<Where>::Failure(win::kNotReady);
-        }
-        Where where{drive, drive->root.get()};
-        for (std::size_t i = 0; i < count; ++i) {
-            const std::shared_ptr<Node> child = Find(*where.directory, components[i]);
-            if (!child) {
-                return Result<Where>::Failure(win::kPathNotFound);
+// For the building helpers: the directory of a path, created where missing, on a drive
+// added when missing.
+Where CreateMissingDirectories(Machine& m, const ParsedPath& path, std::size_t count) {
+    Drive* drive = &m.AddDrive(path.drive);
+    Where where{drive, drive->root.get()};
+    int reparses = 0;
+    for (std::size_t i = 0; i < count; ++i) {
+        std::shared_ptr<Node> child = Find(*where.directory, path.components[i]);
+        if (!child) {
+            if (!IsValidName(path.components[i])) {
+                throw std::invalid_argument("not a valid name in " + path.ToString());
             }
-            if (!child->directory) {
-                return Result<Where>::Failure(i + 1 == count ? fileCode : win::kPathNotFound);
+            child = NewNode(path.components[i], true);
+            Attach(*where.drive, *where.directory, child);
+        } else if (!child->directory) {
+            throw std::invalid_argument("a file is in the way of " + path.ToString());
+        }
+        if (child->IsJunction()) {
+            auto target = m.Follow(*child, Media::Ignore, reparses);
+            if (!target.ok()) {
+                throw std::invalid_argument("the junction on the way to " + path.ToString() +
+                                            " leads nowhere");
             }
-            if (child->IsJunction()) {
-                auto target = Follow(*child, media, reparses);
-                if (!target.ok()) {
-                    return target;
-                }
-                where = target.value();
-            } else {
-                where.directory = child.get();
-            }
+            where = target.value();
+        } else {
+            where.directory = child.get();
         }
-        return where;
     }
+    return where;
+}
 
-    // The directory a junction leads to.
-    Result<Where> Follow(const Node& junction, Media media, int& reparses) {
-        if (++reparses > kMostReparses) {
-            return Result<Where>::Failure(win::kCantResolveFilename);
-        }
-        const auto target = ParsePath(junction.junctionTarget, "C:\\");
-        if (!target.ok()) {
-            return Result<Where>::Failure(win::kPathNotFound);
-        }
-        const ParsedPath& path = target.value();
-        return Walk(path.drive, path.components, path.components.size(), media, reparses);
+ParsedPath ParseForBuilding(const Machine& m, std::string_view path) {
+    auto parsed = m.Parse(path);
+    if (!parsed.ok()) {
+        throw std::invalid_argument("not a path: \"" + std::string(path) + "\"");
     }
-
-    Result<Where> WalkAll(const ParsedPath& path, Media media) {
-        int reparses = 0;
-        return Walk(path.drive, path.components, path.components.size(), media, reparses);
-    }
-
-    // The entry a parsed path names; its last component is not followed when it is a
-    // junction.
-    Result<Place> Locate(const ParsedPath& path, Media media) {
-        int reparses = 0;
-        if (path.IsRoot()) {
-            auto where = Walk(path.drive, path.components, 0, media, reparses);
-            if (!where.ok()) {
-                return where.error();
-            }
-            return Place{where.value().drive, nullptr, where.value().drive->root, {}};
-        }
-        const std::size_t last = path.components.size() - 1;
-        auto where = Walk(path.drive, path.components, last, media, reparses);
-        if (!where.ok()) {
-            return where.error();
-        }
-        return Place{where.value().drive, where.value().directory,
-                     Find(*where.value().directory, path.components[last]), path.components[last]};
-    }
-
-    // Locate for a platform call: the path parsed against the current directory, every
-    // component a valid name (ERROR_INVALID_NAME otherwise), the medium honoured.
-    Result<Place> LocateForCall(std::string_view text) {
-        auto parsed = Parse(text);
-        if (!parsed.ok()) {
-            return parsed.error();
-        }
-        for (const std::string& component : parsed.value().components) {
-            if (!IsValidName(component)) {
-                return Result<Place>::Failure(win::kInvalidName);
-            }
-        }
-        auto place = Locate(parsed.value(), Media::Honour);
-        // "file\" names a directory that a file cannot be.
-        if (place.ok() && place.value().node && !place.value().node->directory &&
-            parsed.value().trailingSeparator) {
-            return Result<Place>::Failure(win::kInvalidName);
-        }
-        return place;
-    }
-
-    // A fixed drive with its medium in, as building a file on a drive not yet added makes it.
-    Drive& AddDrive(char letter) {
-        auto& slot = drives[static_cast<std::size_t>(letter - 'A')];
-        if (!slot) {
-            slot = std::make_unique<Drive>();
-            slot->root = NewNode("", true);
-            slot->root->root = true;
-        }
-        return *slot;
-    }
-
-    // For the building helpers: the directory of a path, created where missing, on a drive
-    // added when missing.
-    Where MakeDirectories(const ParsedPath& path, std::size_t count) {
-        Drive* drive = &AddDrive(path.drive);
-        Where where{drive, drive->root.get()};
-        int reparses = 0;
-        for (std::size_t i = 0; i < count; ++i) {
-            std::shared_ptr<Node> child = Find(*where.directory, path.components[i]);
-            if (!child) {
-                if (!IsValidName(path.components[i])) {
-                    throw std::invalid_argument("not a valid name in " + path.ToString());
-                }
-                child = NewNode(path.components[i], true);
-                Attach(*where.drive, *where.directory, child);
-            } else if (!child->directory) {
-                throw std::invalid_argument("a file is in the way of " + path.ToString());
-            }
-            if (child->IsJunction()) {
-                auto target = Follow(*child, Media::Ignore, reparses);
-                if (!target.ok()) {
-                    throw std::invalid_argument("the junction on the way to " + path.ToString() +
-                                                " leads nowhere");
-                }
-                where = target.value();
-            } else {
-                where.directory = child.get();
-            }
-        }
-        return where;
-    }
-
-    ParsedPath ParseForBuilding(std::string_view path) const {
-        auto parsed = Parse(path);
-        if (!parsed.ok()) {
-            throw std::invalid_argument("not a path: \"" + std::string(path) + "\"");
-        }
-        return std::move(parsed).value();
-    }
-
-    // The node of the current directory, if it exists.
-    Node* CurrentDirectoryNode() {
-        const auto parsed = Parse(currentDirectory);
-        if (!parsed.ok()) {
-            return nullptr;
-        }
-        const auto where = WalkAll(parsed.value(), Media::Ignore);
-        return where.ok() ? where.value().directory : nullptr;
-    }
-};
+    return std::move(parsed).value();
+}
 
 // An open FindFirstFile search. It remembers the last name it returned and looks up the next
 // one each time, so entries created, moved or deleted between calls never invalidate it: it
@@ -529,9 +198,10 @@ public:
             }
             return std::nullopt;
         }
-        if (auto code = machine->Begin(Operation::SearchNext, {path_})) {
+        if (const auto begun = machine->Begin(Operation::SearchNext, {path_}, Reach::Nothing);
+            !begun.ok()) {
             if (!ended_) {
-                failure_ = WinError::FromCode(*code);
+                failure_ = begun.error();
             }
             ended_ = true;
         }
@@ -645,14 +315,14 @@ void MemoryWindows::SetCapacity(char letter, std::uint64_t bytes) {
 
 void MemoryWindows::SetWindowsDirectory(std::string path) {
     Machine& m = *state_->machine;
-    const ParsedPath parsed = m.ParseForBuilding(path);
-    m.MakeDirectories(parsed, parsed.components.size());
+    const ParsedPath parsed = ParseForBuilding(m, path);
+    CreateMissingDirectories(m, parsed, parsed.components.size());
     m.windowsDirectory = parsed.ToString();
 }
 
 void MemoryWindows::SetCurrentDirectory(std::string path) {
     Machine& m = *state_->machine;
-    m.currentDirectory = m.ParseForBuilding(path).ToString();
+    m.currentDirectory = ParseForBuilding(m, path).ToString();
 }
 
 void MemoryWindows::SetVersion(std::optional<OsVersion> version) {
@@ -673,18 +343,18 @@ void MemoryWindows::SetInstallerAvailable(bool available) {
 
 void MemoryWindows::MakeDirectories(std::string_view path) {
     Machine& m = *state_->machine;
-    const ParsedPath parsed = m.ParseForBuilding(path);
-    m.MakeDirectories(parsed, parsed.components.size());
+    const ParsedPath parsed = ParseForBuilding(m, path);
+    CreateMissingDirectories(m, parsed, parsed.components.size());
 }
 
 void MemoryWindows::PutFile(std::string_view path, std::string_view bytes,
                             std::uint32_t attributes) {
     Machine& m = *state_->machine;
-    const ParsedPath parsed = m.ParseForBuilding(path);
+    const ParsedPath parsed = ParseForBuilding(m, path);
     if (parsed.IsRoot() || !IsValidName(parsed.components.back())) {
         throw std::invalid_argument("not a file name: \"" + std::string(path) + "\"");
     }
-    const Where where = m.MakeDirectories(parsed, parsed.components.size() - 1);
+    const Where where = CreateMissingDirectories(m, parsed, parsed.components.size() - 1);
     std::shared_ptr<Node> node = Find(*where.directory, parsed.components.back());
     if (node && node->directory) {
         throw std::invalid_argument("a directory is in the way of " + parsed.ToString());
@@ -699,12 +369,12 @@ void MemoryWindows::PutFile(std::string_view path, std::string_view bytes,
 
 void MemoryWindows::MakeJunction(std::string_view path, std::string_view target) {
     Machine& m = *state_->machine;
-    const ParsedPath parsed = m.ParseForBuilding(path);
-    const ParsedPath targetPath = m.ParseForBuilding(target);
+    const ParsedPath parsed = ParseForBuilding(m, path);
+    const ParsedPath targetPath = ParseForBuilding(m, target);
     if (parsed.IsRoot() || !IsValidName(parsed.components.back())) {
         throw std::invalid_argument("not a junction name: \"" + std::string(path) + "\"");
     }
-    const Where where = m.MakeDirectories(parsed, parsed.components.size() - 1);
+    const Where where = CreateMissingDirectories(m, parsed, parsed.components.size() - 1);
     if (Find(*where.directory, parsed.components.back())) {
         throw std::invalid_argument("the name of the junction is taken: " + parsed.ToString());
     }
@@ -715,7 +385,7 @@ void MemoryWindows::MakeJunction(std::string_view path, std::string_view target)
 
 void MemoryWindows::PutAttributes(std::string_view path, std::uint32_t attributes) {
     Machine& m = *state_->machine;
-    auto place = m.Locate(m.ParseForBuilding(path), Media::Ignore);
+    auto place = m.Locate(ParseForBuilding(m, path), Media::Ignore);
     if (!place.ok() || !place.value().node) {
         throw std::invalid_argument("nothing at " + std::string(path));
     }
@@ -874,7 +544,7 @@ void MemoryWindows::FailNthOverall(std::uint64_t n, std::uint32_t code) {
 
 void MemoryWindows::FailPath(Operation operation, std::string_view path, std::uint32_t code) {
     Machine& m = *state_->machine;
-    m.failures.FailPath(operation, m.ParseForBuilding(path), code);
+    m.failures.FailPath(operation, ParseForBuilding(m, path), code);
 }
 
 void MemoryWindows::ClearFailures() {
@@ -894,45 +564,22 @@ int MemoryWindows::MostOpenSearches() const {
 Result<std::unique_ptr<DirectorySearch>> MemoryWindows::Search(std::string_view pattern) {
     using Found = Result<std::unique_ptr<DirectorySearch>>;
     Machine& m = *state_->machine;
-    if (auto code = m.Begin(Operation::Search, {pattern})) {
-        return Found::Failure(*code);
+    const auto begun = m.Begin(Operation::Search, {pattern}, Reach::Pattern);
+    if (!begun.ok()) {
+        return begun.error();
     }
-    const auto parsed = m.Parse(pattern);
-    if (!parsed.ok()) {
-        return parsed.error();
-    }
-    const ParsedPath& path = parsed.value();
-    if (path.IsRoot() || path.trailingSeparator) {
-        return Found::Failure(win::kFileNotFound);
-    }
-    const std::size_t last = path.components.size() - 1;
-    for (std::size_t i = 0; i < last; ++i) {
-        if (!IsValidName(path.components[i])) {
-            return Found::Failure(win::kInvalidName);
-        }
-    }
-    const std::string& name = path.components[last];
-    if (!IsValidPattern(name)) {
-        return Found::Failure(win::kInvalidName);
-    }
-    int reparses = 0;
-    // A file where the directory should be makes the pattern an invalid name.
-    const auto where =
-        m.Walk(path.drive, path.components, last, Media::Honour, reparses, win::kInvalidName);
-    if (!where.ok()) {
-        return where.error();
-    }
+    const Place& place = begun.value();
     std::unique_ptr<MemorySearch> search;
-    if (HasWildcards(name)) {
-        search = std::make_unique<MemorySearch>(state_->machine, path.ToString(),
-                                                where.value().directory->shared_from_this(), name);
+    if (HasWildcards(place.name)) {
+        search = std::make_unique<MemorySearch>(state_->machine, place.path.ToString(),
+                                                place.directory->shared_from_this(), place.name);
     } else {
-        const auto node = Find(*where.value().directory, name);
-        if (!node) {
+        if (!place.node) {
             return Found::Failure(win::kFileNotFound);
         }
-        search = std::make_unique<MemorySearch>(state_->machine, path.ToString(),
-                                                DirectoryEntry{node->name, Reported(*node)});
+        search =
+            std::make_unique<MemorySearch>(state_->machine, place.path.ToString(),
+                                           DirectoryEntry{place.node->name, Reported(*place.node)});
     }
     if (!search->Start()) {
         return Found::Failure(win::kFileNotFound);
@@ -941,11 +588,7 @@ Result<std::unique_ptr<DirectorySearch>> MemoryWindows::Search(std::string_view 
 }
 
 Result<std::uint32_t> MemoryWindows::GetAttributes(std::string_view path) {
-    Machine& m = *state_->machine;
-    if (auto code = m.Begin(Operation::GetAttributes, {path})) {
-        return Result<std::uint32_t>::Failure(*code);
-    }
-    const auto place = m.LocateForCall(path);
+    const auto place = state_->machine->Begin(Operation::GetAttributes, {path});
     if (!place.ok()) {
         return place.error();
     }
@@ -956,11 +599,7 @@ Result<std::uint32_t> MemoryWindows::GetAttributes(std::string_view path) {
 }
 
 Status MemoryWindows::SetAttributes(std::string_view path, std::uint32_t attributes) {
-    Machine& m = *state_->machine;
-    if (auto code = m.Begin(Operation::SetAttributes, {path})) {
-        return Status::Failure(*code);
-    }
-    const auto place = m.LocateForCall(path);
+    const auto place = state_->machine->Begin(Operation::SetAttributes, {path});
     if (!place.ok()) {
         return place.status();
     }
@@ -973,10 +612,7 @@ Status MemoryWindows::SetAttributes(std::string_view path, std::uint32_t attribu
 
 Status MemoryWindows::CopyFile(std::string_view from, std::string_view to) {
     Machine& m = *state_->machine;
-    if (auto code = m.Begin(Operation::CopyFile, {from, to})) {
-        return Status::Failure(*code);
-    }
-    const auto source = m.LocateForCall(from);
+    const auto source = m.Begin(Operation::CopyFile, {from, to});
     if (!source.ok()) {
         return source.status();
     }
@@ -987,7 +623,7 @@ Status MemoryWindows::CopyFile(std::string_view from, std::string_view to) {
     if (file->directory) {
         return Status::Failure(win::kAccessDenied);
     }
-    const auto target = m.LocateForCall(to);
+    const auto target = m.Resolve(to, Reach::Entry);
     if (!target.ok()) {
         return target.status();
     }
@@ -1020,10 +656,7 @@ Status MemoryWindows::CopyFile(std::string_view from, std::string_view to) {
 
 Status MemoryWindows::MoveFile(std::string_view from, std::string_view to) {
     Machine& m = *state_->machine;
-    if (auto code = m.Begin(Operation::MoveFile, {from, to})) {
-        return Status::Failure(*code);
-    }
-    const auto source = m.LocateForCall(from);
+    const auto source = m.Begin(Operation::MoveFile, {from, to});
     if (!source.ok()) {
         return source.status();
     }
@@ -1034,7 +667,7 @@ Status MemoryWindows::MoveFile(std::string_view from, std::string_view to) {
     if (!source.value().directory) {
         return Status::Failure(win::kAccessDenied); // a drive root
     }
-    const auto target = m.LocateForCall(to);
+    const auto target = m.Resolve(to, Reach::Entry);
     if (!target.ok()) {
         return target.status();
     }
@@ -1079,10 +712,7 @@ Status MemoryWindows::MoveFile(std::string_view from, std::string_view to) {
 
 Status MemoryWindows::DeleteFile(std::string_view path) {
     Machine& m = *state_->machine;
-    if (auto code = m.Begin(Operation::DeleteFile, {path})) {
-        return Status::Failure(*code);
-    }
-    const auto place = m.LocateForCall(path);
+    const auto place = m.Begin(Operation::DeleteFile, {path});
     if (!place.ok()) {
         return place.status();
     }
@@ -1100,10 +730,7 @@ Status MemoryWindows::DeleteFile(std::string_view path) {
 
 Status MemoryWindows::CreateDirectory(std::string_view path) {
     Machine& m = *state_->machine;
-    if (auto code = m.Begin(Operation::CreateDirectory, {path})) {
-        return Status::Failure(*code);
-    }
-    const auto place = m.LocateForCall(path);
+    const auto place = m.Begin(Operation::CreateDirectory, {path});
     if (!place.ok()) {
         return place.status();
     }
@@ -1116,10 +743,7 @@ Status MemoryWindows::CreateDirectory(std::string_view path) {
 
 Status MemoryWindows::RemoveDirectory(std::string_view path) {
     Machine& m = *state_->machine;
-    if (auto code = m.Begin(Operation::RemoveDirectory, {path})) {
-        return Status::Failure(*code);
-    }
-    const auto place = m.LocateForCall(path);
+    const auto place = m.Begin(Operation::RemoveDirectory, {path});
     if (!place.ok()) {
         return place.status();
     }
@@ -1149,30 +773,19 @@ Status MemoryWindows::RemoveDirectory(std::string_view path) {
 
 Result<std::string> MemoryWindows::GetShortPathName(std::string_view path) {
     Machine& m = *state_->machine;
-    if (auto code = m.Begin(Operation::GetShortPathName, {path})) {
-        return Result<std::string>::Failure(*code);
+    const auto begun = m.Begin(Operation::GetShortPathName, {path}, Reach::Drive);
+    if (!begun.ok()) {
+        return begun.error();
     }
-    const auto parsed = m.Parse(path);
-    if (!parsed.ok()) {
-        return parsed.error();
-    }
-    const ParsedPath& full = parsed.value();
-    for (const std::string& component : full.components) {
-        if (!IsValidName(component)) {
-            return Result<std::string>::Failure(win::kInvalidName);
-        }
-    }
+    const ParsedPath& full = begun.value().path;
+    const Node* directory = begun.value().node.get();
     int reparses = 0;
-    auto where = m.Walk(full.drive, full.components, 0, Media::Honour, reparses);
-    if (!where.ok()) {
-        return where.error();
-    }
     std::string out =
         full.driveAsGiven.empty() ? std::string(1, full.drive) + ":" : full.driveAsGiven;
     out += '\\';
     for (std::size_t i = 0; i < full.components.size(); ++i) {
         const bool last = i + 1 == full.components.size();
-        const std::shared_ptr<Node> node = Find(*where.value().directory, full.components[i]);
+        const std::shared_ptr<Node> node = Find(*directory, full.components[i]);
         // Each component is looked up by itself, as FindFirstFile would: whatever is missing
         // is a file not found.
         if (!node) {
@@ -1188,12 +801,13 @@ Result<std::string> MemoryWindows::GetShortPathName(std::string_view path) {
             return Result<std::string>::Failure(win::kFileNotFound);
         }
         if (node->IsJunction()) {
-            where = m.Follow(*node, Media::Honour, reparses);
+            const auto where = m.Follow(*node, Media::Honour, reparses);
             if (!where.ok()) {
                 return where.error();
             }
+            directory = where.value().directory;
         } else {
-            where.value().directory = node.get();
+            directory = node.get();
         }
     }
     if (full.trailingSeparator) {
@@ -1204,10 +818,7 @@ Result<std::string> MemoryWindows::GetShortPathName(std::string_view path) {
 
 Result<std::string> MemoryWindows::ReadFile(std::string_view path) {
     Machine& m = *state_->machine;
-    if (auto code = m.Begin(Operation::ReadFile, {path})) {
-        return Result<std::string>::Failure(*code);
-    }
-    const auto place = m.LocateForCall(path);
+    const auto place = m.Begin(Operation::ReadFile, {path});
     if (!place.ok()) {
         return place.error();
     }
@@ -1257,10 +868,7 @@ Status WriteBytes(const Place& place, std::string_view bytes, bool append) {
 
 Status MemoryWindows::WriteFile(std::string_view path, std::string_view bytes) {
     Machine& m = *state_->machine;
-    if (auto code = m.Begin(Operation::WriteFile, {path})) {
-        return Status::Failure(*code);
-    }
-    const auto place = m.LocateForCall(path);
+    const auto place = m.Begin(Operation::WriteFile, {path});
     if (!place.ok()) {
         return place.status();
     }
@@ -1269,10 +877,7 @@ Status MemoryWindows::WriteFile(std::string_view path, std::string_view bytes) {
 
 Status MemoryWindows::AppendFile(std::string_view path, std::string_view bytes) {
     Machine& m = *state_->machine;
-    if (auto code = m.Begin(Operation::AppendFile, {path})) {
-        return Status::Failure(*code);
-    }
-    const auto place = m.LocateForCall(path);
+    const auto place = m.Begin(Operation::AppendFile, {path});
     if (!place.ok()) {
         return place.status();
     }
@@ -1282,7 +887,7 @@ Status MemoryWindows::AppendFile(std::string_view path, std::string_view bytes) 
 std::uint32_t MemoryWindows::LogicalDrives() {
     Machine& m = *state_->machine;
     // GetLogicalDrives fails by answering 0.
-    if (m.Begin(Operation::LogicalDrives, {})) {
+    if (!m.Begin(Operation::LogicalDrives).ok()) {
         return 0;
     }
     std::uint32_t mask = 0;
@@ -1297,7 +902,7 @@ std::uint32_t MemoryWindows::LogicalDrives() {
 DriveType MemoryWindows::GetDriveType(std::string_view root) {
     Machine& m = *state_->machine;
     // GetDriveType has no error channel: an injected failure answers DRIVE_UNKNOWN.
-    if (m.Begin(Operation::GetDriveType, {root})) {
+    if (!m.Begin(Operation::GetDriveType, {root}, Reach::Nothing).ok()) {
         return DriveType::Unknown;
     }
     std::string text(root);
@@ -1320,16 +925,16 @@ DriveType MemoryWindows::GetDriveType(std::string_view root) {
 
 Result<std::string> MemoryWindows::CurrentDirectory() {
     Machine& m = *state_->machine;
-    if (auto code = m.Begin(Operation::CurrentDirectory, {})) {
-        return Result<std::string>::Failure(*code);
+    if (const auto begun = m.Begin(Operation::CurrentDirectory); !begun.ok()) {
+        return begun.error();
     }
     return m.currentDirectory;
 }
 
 Result<std::string> MemoryWindows::WindowsDirectory() {
     Machine& m = *state_->machine;
-    if (auto code = m.Begin(Operation::WindowsDirectory, {})) {
-        return Result<std::string>::Failure(*code);
+    if (const auto begun = m.Begin(Operation::WindowsDirectory); !begun.ok()) {
+        return begun.error();
     }
     return m.windowsDirectory;
 }
@@ -1344,10 +949,7 @@ Status MemoryWindows::WriteString(std::string_view section, std::string_view key
     if (path.find_first_of("\\/:") == std::string::npos) {
         path = m.windowsDirectory + (m.windowsDirectory.back() == '\\' ? "" : "\\") + path;
     }
-    if (auto code = m.Begin(Operation::WriteProfileString, {path})) {
-        return Status::Failure(*code);
-    }
-    const auto located = m.LocateForCall(path);
+    const auto located = m.Begin(Operation::WriteProfileString, {path});
     if (!located.ok()) {
         return located.status();
     }
@@ -1389,8 +991,8 @@ const InstalledProduct* FindProduct(const Machine& m, std::string_view productCo
 Result<std::vector<std::string>> MemoryWindows::RelatedProducts(std::string_view upgradeCode) {
     using Products = Result<std::vector<std::string>>;
     Machine& m = *state_->machine;
-    if (auto code = m.Begin(Operation::RelatedProducts, {})) {
-        return Products::Failure(*code);
+    if (const auto begun = m.Begin(Operation::RelatedProducts); !begun.ok()) {
+        return begun.error();
     }
     if (!m.installerAvailable) {
         return Products::Failure(win::kInstallServiceFailure);
@@ -1408,8 +1010,8 @@ Result<std::vector<std::string>> MemoryWindows::RelatedProducts(std::string_view
 Result<std::optional<std::string>> MemoryWindows::EnumProducts(std::uint32_t index) {
     using Product = Result<std::optional<std::string>>;
     Machine& m = *state_->machine;
-    if (auto code = m.Begin(Operation::EnumProducts, {})) {
-        return Product::Failure(*code);
+    if (const auto begun = m.Begin(Operation::EnumProducts); !begun.ok()) {
+        return begun.error();
     }
     if (!m.installerAvailable) {
         return Product::Failure(win::kInstallServiceFailure);
@@ -1423,8 +1025,8 @@ Result<std::optional<std::string>> MemoryWindows::EnumProducts(std::uint32_t ind
 Result<std::string> MemoryWindows::ProductInfo(std::string_view productCode,
                                                std::string_view property) {
     Machine& m = *state_->machine;
-    if (auto code = m.Begin(Operation::ProductInfo, {})) {
-        return Result<std::string>::Failure(*code);
+    if (const auto begun = m.Begin(Operation::ProductInfo); !begun.ok()) {
+        return begun.error();
     }
     if (!m.installerAvailable) {
         return Result<std::string>::Failure(win::kInstallServiceFailure);
@@ -1443,8 +1045,8 @@ Result<std::string> MemoryWindows::ProductInfo(std::string_view productCode,
 Result<std::string> MemoryWindows::ComponentPath(std::string_view productCode,
                                                  std::string_view componentCode) {
     Machine& m = *state_->machine;
-    if (auto code = m.Begin(Operation::ComponentPath, {})) {
-        return Result<std::string>::Failure(*code);
+    if (const auto begun = m.Begin(Operation::ComponentPath); !begun.ok()) {
+        return begun.error();
     }
     if (!m.installerAvailable) {
         return Result<std::string>::Failure(win::kInstallServiceFailure);
@@ -1468,8 +1070,8 @@ Result<std::string> MemoryWindows::ComponentPath(std::string_view productCode,
 
 Result<OsVersion> MemoryWindows::Version() {
     Machine& m = *state_->machine;
-    if (auto code = m.Begin(Operation::Version, {})) {
-        return Result<OsVersion>::Failure(*code);
+    if (const auto begun = m.Begin(Operation::Version); !begun.ok()) {
+        return begun.error();
     }
     if (!m.version) {
         return Result<OsVersion>::Failure(win::kInvalidParameter);
@@ -1480,7 +1082,7 @@ Result<OsVersion> MemoryWindows::Version() {
 LocalTime MemoryWindows::Now() {
     Machine& m = *state_->machine;
     // GetLocalTime cannot fail: an injected failure is counted and changes nothing.
-    (void)m.Begin(Operation::Now, {});
+    (void)m.Begin(Operation::Now);
     return m.time;
 }
 

@@ -69,17 +69,10 @@
 #include "platform/Profile.h"
 #include "platform/SystemInfo.h"
 #include "platform/memory/FailureInjection.h"
+#include "platform/memory/Machine.h"
 #include "platform/memory/ScriptedUserInterface.h"
 
 namespace korvex::memory {
-
-// A product registered with the Windows Installer.
-struct InstalledProduct {
-    std::string productCode;                           // "{...}"
-    std::string upgradeCode;                           // may be empty
-    std::map<std::string, std::string> properties;     // "InstalledProductName", "VersionString"
-    std::map<std::string, std::string> componentPaths; // component code -> key file path
-};
 
 class MemoryWindows final : public platform::FileSystem,
                             public platform::Profile,
