@@ -12,6 +12,7 @@
 
 #include "platform/memory/IniFile.h"
 #include "platform/memory/Machine.h"
+#include "platform/memory/MemorySearch.h"
 #include "platform/memory/Paths.h"
 
 namespace korvex::memory {
@@ -150,118 +151,6 @@ ParsedPath ParseForBuilding(const Machine& m, std::string_view path) {
     }
     return std::move(parsed).value();
 }
-
-// An open FindFirstFile search. It remembers the last name it returned and looks up the next
-// one each time, so entries created, moved or deleted between calls never invalidate it: it
-// goes on with the next name after the last one returned.
-class MemorySearch final : public DirectorySearch {
-public:
-    MemorySearch(std::weak_ptr<Machine> machine, std::string path, std::shared_ptr<Node> directory,
-                 std::string pattern)
-        : machine_(std::move(machine)), path_(std::move(path)), directory_(std::move(directory)),
-          pattern_(std::move(pattern)) {}
-
-    // A search of one entry (a pattern without wildcards).
-    MemorySearch(std::weak_ptr<Machine> machine, std::string path, DirectoryEntry entry)
-        : machine_(std::move(machine)), path_(std::move(path)), pending_(std::move(entry)),
-          single_(true) {}
-
-    ~MemorySearch() override {
-        if (open_) {
-            if (auto machine = machine_.lock()) {
-                machine->failures.SearchClosed();
-            }
-        }
-    }
-
-    // Takes the first entry, as FindFirstFile returns it; false when nothing matches.
-    bool Start() {
-        if (!single_) {
-            pending_ = Advance();
-        }
-        if (!pending_) {
-            return false;
-        }
-        if (auto machine = machine_.lock()) {
-            open_ = true;
-            machine->failures.SearchOpened();
-        }
-        return true;
-    }
-
-    std::optional<DirectoryEntry> Next() override {
-        const auto machine = machine_.lock();
-        if (!machine) {
-            if (!ended_) {
-                ended_ = true;
-                failure_ = WinError::FromCode(win::kInvalidHandle);
-            }
-            return std::nullopt;
-        }
-        if (const auto begun = machine->Begin(Operation::SearchNext, {path_}, Reach::Nothing);
-            !begun.ok()) {
-            if (!ended_) {
-                failure_ = begun.error();
-            }
-            ended_ = true;
-        }
-        if (ended_) {
-            pending_.reset();
-            return std::nullopt;
-        }
-        if (pending_) {
-            std::optional<DirectoryEntry> entry = std::move(pending_);
-            pending_.reset();
-            return entry;
-        }
-        std::optional<DirectoryEntry> entry = single_ ? std::nullopt : Advance();
-        ended_ = !entry;
-        return entry;
-    }
-
-    // A search ends with ERROR_NO_MORE_FILES (success here), with the failure injected into
-    // SearchNext, or with ERROR_INVALID_HANDLE once its machine is gone.
-    Status Ended() const override { return failure_ ? Status(*failure_) : Status(); }
-
-private:
-    std::optional<DirectoryEntry> Advance() {
-        // "." and ".." come first, for every directory but a drive root; they carry the
-        // directory's own attributes.
-        while (phase_ < 2) {
-            const char* name = phase_ == 0 ? "." : "..";
-            ++phase_;
-            if (!directory_->root && MatchesPattern(name, pattern_)) {
-                return DirectoryEntry{name, Reported(*directory_)};
-            }
-        }
-        auto& children = directory_->children;
-        auto it = started_ ? children.upper_bound(lastKey_) : children.begin();
-        started_ = true;
-        for (; it != children.end(); ++it) {
-            lastKey_ = it->first;
-            const Node& entry = *it->second;
-            // Windows matches the 8.3 name too: "*.cfg" finds "x.cfgold" by "X~1.CFG".
-            if (MatchesPattern(entry.name, pattern_) ||
-                (!entry.shortName.empty() && MatchesPattern(entry.shortName, pattern_))) {
-                return DirectoryEntry{entry.name, Reported(entry)};
-            }
-        }
-        return std::nullopt;
-    }
-
-    std::weak_ptr<Machine> machine_;
-    std::string path_; // the pattern as an absolute path, for failure injection
-    std::shared_ptr<Node> directory_;
-    std::string pattern_;
-    std::optional<DirectoryEntry> pending_; // the first entry, until Next returns it
-    std::optional<WinError> failure_;       // why the search ended, when not for lack of entries
-    bool single_ = false;
-    bool open_ = false;
-    bool ended_ = false;
-    int phase_ = 0; // 0: "." next, 1: ".." next, 2: the entries
-    bool started_ = false;
-    std::string lastKey_;
-};
 
 } // namespace
 
