@@ -28,17 +28,10 @@
 #include "platform/FileSystem.h"
 #include "platform/SystemInfo.h"
 #include "platform/memory/FailureInjection.h"
+#include "platform/memory/MemoryInstaller.h"
 #include "platform/memory/Paths.h"
 
 namespace korvex::memory {
-
-// A product registered with the Windows Installer.
-struct InstalledProduct {
-    std::string productCode;                           // "{...}"
-    std::string upgradeCode;                           // may be empty
-    std::map<std::string, std::string> properties;     // "InstalledProductName", "VersionString"
-    std::map<std::string, std::string> componentPaths; // component code -> key file path
-};
 
 // The attribute bits a file or directory stores; directory and reparse-point bits come from
 // what the entry is, and FILE_ATTRIBUTE_NORMAL is what an entry with no bit reports.

@@ -59,7 +59,7 @@ void PutWideDirectory(MemoryWindows& windows, const std::string& root, std::int6
 void RemoveTree(MemoryWindows& windows, const std::string& root) {
     std::vector<std::string> files;
     std::vector<std::string> directories;
-    auto search = windows.Search(root + "\\*.*");
+    auto search = windows.files().Search(root + "\\*.*");
     if (!search.ok()) {
         return;
     }
@@ -72,12 +72,12 @@ void RemoveTree(MemoryWindows& windows, const std::string& root) {
     }
     search.value().reset();
     for (const std::string& file : files) {
-        (void)windows.DeleteFile(file);
+        (void)windows.files().DeleteFile(file);
     }
     for (const std::string& directory : directories) {
         RemoveTree(windows, directory);
     }
-    (void)windows.RemoveDirectory(root);
+    (void)windows.files().RemoveDirectory(root);
 }
 
 // Creates a tree through the interface, as a program does: one directory level at a time.
@@ -88,16 +88,16 @@ bool CreateTree(MemoryWindows& windows, const std::vector<std::string>& contents
         const std::int64_t directory = n / kFilesPerDirectory;
         const std::string area = "D:\\Tree\\" + Name("area", directory / 10);
         const std::string sub = area + "\\" + Name("sub", directory % 10);
-        if (n == 0 && !windows.CreateDirectory("D:\\Tree").ok()) {
+        if (n == 0 && !windows.files().CreateDirectory("D:\\Tree").ok()) {
             return false;
         }
-        if (n % (kFilesPerDirectory * 10) == 0 && !windows.CreateDirectory(area).ok()) {
+        if (n % (kFilesPerDirectory * 10) == 0 && !windows.files().CreateDirectory(area).ok()) {
             return false;
         }
-        if (n % kFilesPerDirectory == 0 && !windows.CreateDirectory(sub).ok()) {
+        if (n % kFilesPerDirectory == 0 && !windows.files().CreateDirectory(sub).ok()) {
             return false;
         }
-        if (!windows
+        if (!windows.files()
                  .WriteFile(sub + "\\" + Name("m", n % kFilesPerDirectory) + ".map",
                             contents[static_cast<std::size_t>(n)])
                  .ok()) {
@@ -149,7 +149,7 @@ void MemoryListWideDirectory(benchmark::State& state) {
     windows.AddDrive('D', DriveType::Fixed);
     PutWideDirectory(windows, "D:\\Wide", entries);
     for (auto _ : state) {
-        auto search = windows.Search("D:\\Wide\\*.*");
+        auto search = windows.files().Search("D:\\Wide\\*.*");
         std::int64_t listed = 0;
         while (search.ok() && search.value()->Next()) {
             ++listed;
@@ -188,7 +188,7 @@ void MemoryPatternSearch(benchmark::State& state) {
     PutWideDirectory(windows, "D:\\Wide", entries);
     for (auto _ : state) {
         // Matches one name in ten: f1.map, f11.map, f21.map, ...
-        auto search = windows.Search("D:\\Wide\\f*1.map");
+        auto search = windows.files().Search("D:\\Wide\\f*1.map");
         std::int64_t found = 0;
         while (search.ok() && search.value()->Next()) {
             ++found;
