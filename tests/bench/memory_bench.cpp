@@ -172,7 +172,7 @@ void MemoryFindOneInWideDirectory(benchmark::State& state) {
     windows.MakeDirectories("D:\\Wide\\wanted");
     for (auto _ : state) {
         // A bare path names one entry: what DirectoryExists asks for.
-        if (!korvex::frontend::DirectoryExists(windows, "D:\\Wide\\wanted")) {
+        if (!korvex::frontend::DirectoryExists(windows.files(), "D:\\Wide\\wanted")) {
             state.SkipWithError("the directory was not found");
             break;
         }
@@ -211,10 +211,10 @@ void MemoryCopyDirectoryTree(benchmark::State& state) {
     MemoryWindows windows;
     windows.AddDrive('D', DriveType::Fixed);
     PutTree(windows, "D:\\Source", files);
-    (void)korvex::frontend::CopyDirectoryTree(windows, "D:\\Source", "D:\\Copy");
+    (void)korvex::frontend::CopyDirectoryTree(windows.files(), "D:\\Source", "D:\\Copy");
     RemoveTree(windows, "D:\\Copy");
     for (auto _ : state) {
-        if (korvex::frontend::CopyDirectoryTree(windows, "D:\\Source", "D:\\Copy")) {
+        if (korvex::frontend::CopyDirectoryTree(windows.files(), "D:\\Source", "D:\\Copy")) {
             state.SkipWithError("the copy stopped");
             break;
         }
@@ -239,12 +239,12 @@ void MemoryCopyDirectoryTreeOverItself(benchmark::State& state) {
     MemoryWindows windows;
     windows.AddDrive('D', DriveType::Fixed);
     PutTree(windows, "D:\\Source", files);
-    if (korvex::frontend::CopyDirectoryTree(windows, "D:\\Source", "D:\\Copy")) {
+    if (korvex::frontend::CopyDirectoryTree(windows.files(), "D:\\Source", "D:\\Copy")) {
         state.SkipWithError("the first copy stopped");
         return;
     }
     for (auto _ : state) {
-        if (korvex::frontend::CopyDirectoryTree(windows, "D:\\Source", "D:\\Copy")) {
+        if (korvex::frontend::CopyDirectoryTree(windows.files(), "D:\\Source", "D:\\Copy")) {
             state.SkipWithError("the copy stopped");
             break;
         }
