@@ -147,6 +147,20 @@ std::shared_ptr<Node> NewNode(std::string name, bool directory) {
     return node;
 }
 
+Result<Node*> StoreFile(const Place& place, std::string bytes) {
+    const std::shared_ptr<Node>& existing = place.node;
+    if (!Fits(*place.drive, existing ? existing->contents.size() : 0, bytes.size())) {
+        return Result<Node*>::Failure(win::kDiskFull);
+    }
+    std::shared_ptr<Node> file = existing;
+    if (!file) {
+        file = NewNode(place.name, false);
+        Attach(*place.drive, *place.directory, file);
+    }
+    SetContents(*place.drive, *file, std::move(bytes));
+    return file.get();
+}
+
 // --- Machine ---
 
 Result<Place> Machine::Begin(Operation operation, std::initializer_list<std::string_view> paths,
@@ -189,9 +203,13 @@ Result<Place> Machine::Resolve(std::string_view text, Reach reach) {
     if (!place.ok()) {
         return place;
     }
+    const Node* node = place.value().node.get();
     // "file\" names a directory that a file cannot be.
-    if (place.value().node && !place.value().node->directory && path.trailingSeparator) {
+    if (node && !node->directory && path.trailingSeparator) {
         return Result<Place>::Failure(win::kInvalidName);
+    }
+    if (!node && reach == Reach::Existing) {
+        return Result<Place>::Failure(win::kFileNotFound);
     }
     place.value().path = std::move(path);
     return place;

@@ -4,8 +4,9 @@
 //
 // What the tree models, beyond the services' comments:
 // - Paths as GetFullPathName reads them (see ParsePath); no network paths, no MAX_PATH limit.
-// - Capacity: a drive may hold a number of bytes in file contents; an operation that would take
-//   it past them fails with ERROR_DISK_FULL before changing anything.
+// - Capacity: a write, append, copy, INI write or move to another drive that would take a drive
+//   past the bytes it may hold in file contents fails with ERROR_DISK_FULL before changing
+//   anything: no partial copy, an existing destination keeps its bytes.
 // - 8.3 names are generated on drives that generate them, when an entry is created, copied or
 //   moved in: base cut to 6 characters + "~n" (fewer characters from ~10 on) + up to 3
 //   characters of the last extension, upper case, blanks, dots and "+,;=[]" dropped, other
@@ -104,12 +105,17 @@ struct Place {
     ParsedPath path;            // the path made absolute, for an operation's own use
 };
 
+// Gives the file a place names these bytes, creating it when missing; the place is in a
+// directory and names no directory. ERROR_DISK_FULL when the bytes do not fit on the drive.
+Result<Node*> StoreFile(const Place& place, std::string bytes);
+
 // How far the start of an operation resolves the path it names.
 enum class Reach {
-    Nothing, // not at all: the path only meets FailPath, the operation reads it its own way
-    Drive,   // to its drive, medium in: the place is the drive's root (the operation walks on)
-    Pattern, // to the directory that a search pattern's last component is matched in
-    Entry,   // to the entry the path names
+    Nothing,  // not at all: the path only meets FailPath, the operation reads it its own way
+    Drive,    // to its drive, medium in: the place is the drive's root (the operation walks on)
+    Pattern,  // to the directory that a search pattern's last component is matched in
+    Entry,    // to the entry the path names, if there is one (the place's node is null if not)
+    Existing, // to the entry the path names, which must exist: ERROR_FILE_NOT_FOUND if not
 };
 
 // Everything the machine holds. Searches keep a weak reference to it, so a search that
@@ -124,19 +130,19 @@ struct Machine {
     bool installerAvailable = true;
     FailureInjection failures;
 
-    // The start of every platform operation: counts it and fails it as an injected failure
-    // says; then resolves the first of `paths` (the others only meet FailPath) as far as
-    // `reach` asks. Resolving makes the path absolute against the current directory; fails
-    // with ERROR_INVALID_NAME for a name Windows does not store (a search pattern's last
-    // component may hold wildcards), ERROR_PATH_NOT_FOUND for a missing drive, ERROR_NOT_READY
-    // for a drive without its medium; then walks the path (see Resolve).
+    // The start of every platform operation, so that each operation's body says only what is
+    // particular to it: counts the call and fails it as an injected failure says (each of
+    // `paths` meets FailPath), then resolves the first path as far as `reach` asks.
     Result<Place> Begin(Operation operation, std::initializer_list<std::string_view> paths = {},
-                        Reach reach = Reach::Entry);
-    // Resolving as Begin does, uncounted, for a second path of an operation. A pattern that
-    // names a drive root or ends in "\" fails with ERROR_FILE_NOT_FOUND, a file where its
-    // directory should be with ERROR_INVALID_NAME; a path to an entry fails with
-    // ERROR_PATH_NOT_FOUND when a directory on the way is missing or a file, and "file\" fails
-    // with ERROR_INVALID_NAME.
+                        Reach reach = Reach::Nothing);
+    // Resolves a path as Begin does, uncounted: for an operation's second path. The path is
+    // made absolute against the current directory (a pattern naming a drive root or ending in
+    // "\" fails here with ERROR_FILE_NOT_FOUND); a name Windows does not store fails with
+    // ERROR_INVALID_NAME (a pattern's last component may hold wildcards), a missing drive with
+    // ERROR_PATH_NOT_FOUND, a drive without its medium with ERROR_NOT_READY. The walk to the
+    // last component fails with ERROR_PATH_NOT_FOUND for a directory on the way that is missing
+    // or a file (ERROR_INVALID_NAME for a pattern's directory), and "file\" with
+    // ERROR_INVALID_NAME.
     Result<Place> Resolve(std::string_view path, Reach reach);
 
     Drive* DriveAt(char letter);

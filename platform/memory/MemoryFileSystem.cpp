@@ -50,37 +50,28 @@ Result<std::unique_ptr<DirectorySearch>> MemoryFileSystem::Search(std::string_vi
 }
 
 Result<std::uint32_t> MemoryFileSystem::GetAttributes(std::string_view path) {
-    const auto place = machine_->Begin(Operation::GetAttributes, {path});
+    const auto place = machine_->Begin(Operation::GetAttributes, {path}, Reach::Existing);
     if (!place.ok()) {
         return place.error();
-    }
-    if (!place.value().node) {
-        return Result<std::uint32_t>::Failure(win::kFileNotFound);
     }
     return Reported(*place.value().node);
 }
 
 Status MemoryFileSystem::SetAttributes(std::string_view path, std::uint32_t attributes) {
-    const auto place = machine_->Begin(Operation::SetAttributes, {path});
+    const auto place = machine_->Begin(Operation::SetAttributes, {path}, Reach::Existing);
     if (!place.ok()) {
         return place.status();
-    }
-    if (!place.value().node) {
-        return Status::Failure(win::kFileNotFound);
     }
     place.value().node->attributes = attributes & kStoredAttributes;
     return {};
 }
 
 Status MemoryFileSystem::CopyFile(std::string_view from, std::string_view to) {
-    const auto source = machine_->Begin(Operation::CopyFile, {from, to});
+    const auto source = machine_->Begin(Operation::CopyFile, {from, to}, Reach::Existing);
     if (!source.ok()) {
         return source.status();
     }
     const std::shared_ptr<Node> file = source.value().node;
-    if (!file) {
-        return Status::Failure(win::kFileNotFound);
-    }
     if (file->directory) {
         return Status::Failure(win::kAccessDenied);
     }
@@ -100,30 +91,20 @@ Status MemoryFileSystem::CopyFile(std::string_view from, std::string_view to) {
                       (existing->attributes & kNotReplaceable & ~file->attributes)))) {
         return Status::Failure(win::kAccessDenied);
     }
-    // A copy that does not fit fails before anything is written: no partial file is left and
-    // an existing destination keeps its bytes.
-    if (!Fits(*place.drive, existing ? existing->contents.size() : 0, file->contents.size())) {
-        return Status::Failure(win::kDiskFull);
+    const auto copy = StoreFile(place, file->contents);
+    if (!copy.ok()) {
+        return copy.status();
     }
-    std::shared_ptr<Node> copy = existing;
-    if (!copy) {
-        copy = NewNode(place.name, false);
-        Attach(*place.drive, *place.directory, copy);
-    }
-    SetContents(*place.drive, *copy, file->contents);
-    copy->attributes = file->attributes | attr::kArchive;
+    copy.value()->attributes = file->attributes | attr::kArchive;
     return {};
 }
 
 Status MemoryFileSystem::MoveFile(std::string_view from, std::string_view to) {
-    const auto source = machine_->Begin(Operation::MoveFile, {from, to});
+    const auto source = machine_->Begin(Operation::MoveFile, {from, to}, Reach::Existing);
     if (!source.ok()) {
         return source.status();
     }
     const std::shared_ptr<Node> node = source.value().node;
-    if (!node) {
-        return Status::Failure(win::kFileNotFound);
-    }
     if (!source.value().directory) {
         return Status::Failure(win::kAccessDenied); // a drive root
     }
@@ -171,14 +152,11 @@ Status MemoryFileSystem::MoveFile(std::string_view from, std::string_view to) {
 }
 
 Status MemoryFileSystem::DeleteFile(std::string_view path) {
-    const auto place = machine_->Begin(Operation::DeleteFile, {path});
+    const auto place = machine_->Begin(Operation::DeleteFile, {path}, Reach::Existing);
     if (!place.ok()) {
         return place.status();
     }
     const std::shared_ptr<Node> node = place.value().node;
-    if (!node) {
-        return Status::Failure(win::kFileNotFound);
-    }
     if (node->directory || (node->attributes & attr::kReadOnly)) {
         return Status::Failure(win::kAccessDenied);
     }
@@ -188,7 +166,7 @@ Status MemoryFileSystem::DeleteFile(std::string_view path) {
 }
 
 Status MemoryFileSystem::CreateDirectory(std::string_view path) {
-    const auto place = machine_->Begin(Operation::CreateDirectory, {path});
+    const auto place = machine_->Begin(Operation::CreateDirectory, {path}, Reach::Entry);
     if (!place.ok()) {
         return place.status();
     }
@@ -200,14 +178,11 @@ Status MemoryFileSystem::CreateDirectory(std::string_view path) {
 }
 
 Status MemoryFileSystem::RemoveDirectory(std::string_view path) {
-    const auto place = machine_->Begin(Operation::RemoveDirectory, {path});
+    const auto place = machine_->Begin(Operation::RemoveDirectory, {path}, Reach::Existing);
     if (!place.ok()) {
         return place.status();
     }
     const std::shared_ptr<Node> node = place.value().node;
-    if (!node) {
-        return Status::Failure(win::kFileNotFound);
-    }
     if (!node->directory) {
         return Status::Failure(win::kDirectory);
     }
@@ -273,12 +248,9 @@ Result<std::string> MemoryFileSystem::GetShortPathName(std::string_view path) {
 }
 
 Result<std::string> MemoryFileSystem::ReadFile(std::string_view path) {
-    const auto place = machine_->Begin(Operation::ReadFile, {path});
+    const auto place = machine_->Begin(Operation::ReadFile, {path}, Reach::Existing);
     if (!place.ok()) {
         return place.error();
-    }
-    if (!place.value().node) {
-        return Result<std::string>::Failure(win::kFileNotFound);
     }
     if (place.value().node->directory) {
         return Result<std::string>::Failure(win::kAccessDenied);
@@ -288,8 +260,7 @@ Result<std::string> MemoryFileSystem::ReadFile(std::string_view path) {
 
 namespace {
 // Writes a file's new bytes as CREATE_ALWAYS (replace) or OPEN_ALWAYS (append) does, after the
-// checks both share: a directory or a read-only file cannot be opened for writing, and bytes
-// that do not fit change nothing.
+// checks both share: a directory or a read-only file cannot be opened for writing.
 Status WriteBytes(const Place& place, std::string_view bytes, bool append) {
     const std::shared_ptr<Node> existing = place.node;
     if (!place.directory || (existing && existing->directory)) {
@@ -301,28 +272,19 @@ Status WriteBytes(const Place& place, std::string_view bytes, bool append) {
             return Status::Failure(win::kAccessDenied);
         }
     }
-    const std::uint64_t removed = existing && !append ? existing->contents.size() : 0;
-    if (!Fits(*place.drive, removed, bytes.size())) {
-        return Status::Failure(win::kDiskFull);
+    const auto file = StoreFile(place, existing && append ? existing->contents + std::string(bytes)
+                                                          : std::string(bytes));
+    if (!file.ok()) {
+        return file.status();
     }
-    if (!existing) {
-        auto file = NewNode(place.name, false);
-        Attach(*place.drive, *place.directory, file);
-        SetContents(*place.drive, *file, std::string(bytes));
-        file->attributes = attr::kArchive;
-    } else if (append) {
-        SetContents(*place.drive, *existing, existing->contents + std::string(bytes));
-        existing->attributes |= attr::kArchive;
-    } else {
-        SetContents(*place.drive, *existing, std::string(bytes));
-        existing->attributes = attr::kArchive;
-    }
+    // A replaced file keeps none of its bits; an appended one keeps them all.
+    file.value()->attributes = append ? file.value()->attributes | attr::kArchive : attr::kArchive;
     return {};
 }
 } // namespace
 
 Status MemoryFileSystem::WriteFile(std::string_view path, std::string_view bytes) {
-    const auto place = machine_->Begin(Operation::WriteFile, {path});
+    const auto place = machine_->Begin(Operation::WriteFile, {path}, Reach::Entry);
     if (!place.ok()) {
         return place.status();
     }
@@ -330,7 +292,7 @@ Status MemoryFileSystem::WriteFile(std::string_view path, std::string_view bytes
 }
 
 Status MemoryFileSystem::AppendFile(std::string_view path, std::string_view bytes) {
-    const auto place = machine_->Begin(Operation::AppendFile, {path});
+    const auto place = machine_->Begin(Operation::AppendFile, {path}, Reach::Entry);
     if (!place.ok()) {
         return place.status();
     }

@@ -19,7 +19,7 @@ Status MemoryProfile::WriteString(std::string_view section, std::string_view key
         const std::string& windows = machine_.windowsDirectory;
         path = windows + (windows.back() == '\\' ? "" : "\\") + path;
     }
-    const auto located = machine_.Begin(Operation::WriteProfileString, {path});
+    const auto located = machine_.Begin(Operation::WriteProfileString, {path}, Reach::Entry);
     if (!located.ok()) {
         return located.status();
     }
@@ -31,16 +31,11 @@ Status MemoryProfile::WriteString(std::string_view section, std::string_view key
     }
     std::string bytes =
         WriteIniKey(existing ? existing->contents : std::string(), section, key, value);
-    if (!Fits(*place.drive, existing ? existing->contents.size() : 0, bytes.size())) {
-        return Status::Failure(win::kDiskFull);
+    const auto ini = StoreFile(place, std::move(bytes));
+    if (!ini.ok()) {
+        return ini.status();
     }
-    std::shared_ptr<Node> ini = existing;
-    if (!ini) {
-        ini = NewNode(place.name, false);
-        Attach(*place.drive, *place.directory, ini);
-    }
-    SetContents(*place.drive, *ini, std::move(bytes));
-    ini->attributes |= attr::kArchive;
+    ini.value()->attributes |= attr::kArchive;
     return {};
 }
 
