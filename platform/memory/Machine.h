@@ -3,7 +3,8 @@
 // products and the operation counts; and the start every platform operation makes on it.
 //
 // What the tree models, beyond the services' comments:
-// - Paths as GetFullPathName reads them (see ParsePath); no network paths, no MAX_PATH limit.
+// - Paths as GetFullPathName reads them (ParsePath), names compared as FoldCase folds them; no
+//   network paths, no MAX_PATH limit.
 // - Capacity: a write, append, copy, INI write or move to another drive that would take a drive
 //   past the bytes it may hold in file contents fails with ERROR_DISK_FULL before changing
 //   anything: no partial copy, an existing destination keeps its bytes.

@@ -50,7 +50,8 @@ public:
     MemoryWindows(const MemoryWindows&) = delete;
     MemoryWindows& operator=(const MemoryWindows&) = delete;
 
-    // The machine's services, its scripted user interface and a log that writes nothing.
+    // The machine's services, its scripted user interface and a log that writes nothing, as the
+    // programs take them; and each service by itself.
     platform::Platform& platform() { return platform_; }
     MemoryFileSystem& files() { return files_; }
     MemoryProfile& profile() { return profile_; }
