@@ -1,61 +1,25 @@
-// An in-memory Windows machine: drives with types and media, a case-insensitive file system
-// that keeps the case of names, DOS attributes, 8.3 short names, INI files as bytes, Windows
-// Installer records, a settable version and clock, operation counting and failure injection.
+// An in-memory Windows machine for tests: drives with types and media, a case-insensitive file
+// system that keeps the case of names, DOS attributes, 8.3 short names, INI files as bytes,
+// Windows Installer records, a settable version and clock, operation counting and failure
+// injection.
 //
 // Production code sees only the platform interfaces; tests build a machine and hand it in:
 //     memory::MemoryWindows windows;                       // C: fixed, C:\WINDOWS
 //     windows.PutFile("C:\\WINDOWS\\NELK.INI", "[Comms]\r\n");
 //     RunVarenInstall(windows.platform());
 //
-// What the machine models, beyond the interface comments:
-// - Paths as GetFullPathName reads them ("/" for "\", "." and "..", trailing dots and blanks
-//   dropped, relative to the current directory); no network paths, no MAX_PATH limit. Names
-//   compare with ASCII, Latin-1, Greek and Cyrillic letters folded and keep their bytes.
-// - Listing order: "." and ".." first for every directory but a drive root (with the
-//   directory's own attributes), then the entries by their upper-case names, ordinal, as NTFS
-//   returns them. A pattern matches an entry by its long name or its 8.3 name, as on Windows
-//   ("*.cfg" finds "x.cfgold", whose 8.3 name is "X~1.CFG"). A search goes on from the last
-//   name it returned, so entries added, moved or deleted meanwhile never break it. Searching
-//   through a file ("C:\a.txt\*") fails with ERROR_INVALID_NAME.
-// - Attributes: files made by WriteFile, AppendFile and CopyFile carry the archive bit; a
-//   directory reports FILE_ATTRIBUTE_DIRECTORY, a junction also FILE_ATTRIBUTE_REPARSE_POINT;
-//   an entry without bits reports FILE_ATTRIBUTE_NORMAL.
-// - Documented Windows refusals (Wine allows some of them): CREATE_ALWAYS writes (WriteFile,
-//   CopyFile) refuse an existing read-only file, and a hidden or system one unless the new
-//   file carries that bit too; AppendFile and WriteString refuse a read-only file; removing a
-//   read-only directory or the current directory fails (ACCESS_DENIED, SHARING_VIOLATION).
-//   Copying a file onto itself and moving a directory into its own subtree fail with
-//   ERROR_SHARING_VIOLATION; moving a directory to another drive with ERROR_NOT_SAME_DEVICE.
-//   A path naming a file with a trailing "\" fails with ERROR_INVALID_NAME.
-// - Capacity: a write, append, copy, INI write or move to another drive that would take a
-//   drive past its capacity fails with ERROR_DISK_FULL before changing anything: no partial
-//   copy, an existing destination keeps its bytes. PutFile ignores the capacity.
-// - 8.3 names are generated on drives that generate them, when an entry is created, copied or
-//   moved in: base cut to 6 characters + "~n" (fewer characters from ~10 on) + up to 3
-//   characters of the last extension, upper case, blanks, dots and "+,;=[]" dropped, other
-//   non-ASCII characters as "_". Paths may use them. GetShortPathName keeps the drive as
-//   written, gives a component with no 8.3 name as stored and fails with
-//   ERROR_FILE_NOT_FOUND for any component that is missing.
-// - Junctions lead paths into their target; a path through more than 63 junctions fails with
-//   ERROR_CANT_RESOLVE_FILENAME, so a junction loop ends any walk. Tree and Describe show a
-//   junction with its target and do not enter it.
-// - Installer: ComponentPath fails with 1607 for an unknown product or component; codes
-//   compare without regard to case. Version with no version set fails with
-//   ERROR_INVALID_PARAMETER.
-// - Failure injection: a failed call still counts. Calls without an error channel fail their
-//   own way: LogicalDrives answers 0, GetDriveType answers Unknown, Now cannot fail (the
-//   injected failure is used up and the time answered). A failed SearchNext ends its search,
-//   and the search's Ended() gives that error.
-//   FailPath compares the path as written (made absolute), not through junctions; for
-//   WriteString the path is the INI file's full path.
-// - The building and inspecting helpers see a drive's data whether its medium is in or not.
-//   Building on a drive not yet added adds it, fixed, with its medium in, without short
-//   names. Requests that cannot be met (a file in the way, attributes of nothing) throw
-//   std::invalid_argument.
+// The machine (Machine.h) is one state that four services share, one per platform interface,
+// each header saying what Windows behaviour it models: files() (MemoryFileSystem.h, searches in
+// MemorySearch.h), profile() (MemoryProfile.h), installer() (MemoryInstaller.h) and system()
+// (MemorySystemInfo.h). Counting and failure injection: FailureInjection.h.
+//
+// The building and inspecting helpers see a drive's data whether its medium is in or not.
+// Building on a drive not yet added adds it, fixed, with its medium in, without short names.
+// Requests that cannot be met (a file in the way, attributes of nothing) throw
+// std::invalid_argument.
 #pragma once
 
 #include <cstdint>
-#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -63,70 +27,36 @@
 #include <vector>
 
 #include "platform/FileSystem.h"
-#include "platform/Installer.h"
 #include "platform/Log.h"
 #include "platform/Platform.h"
-#include "platform/Profile.h"
 #include "platform/SystemInfo.h"
+#include "platform/memory/FailureInjection.h"
+#include "platform/memory/MemoryFileSystem.h"
+#include "platform/memory/MemoryInstaller.h"
+#include "platform/memory/MemoryProfile.h"
+#include "platform/memory/MemorySystemInfo.h"
 #include "platform/memory/ScriptedUserInterface.h"
 
 namespace korvex::memory {
 
-// The kinds of platform operation, counted and open to failure injection. Every call of a
-// platform interface method counts as one operation of its kind; DirectorySearch::Next counts
-// as SearchNext.
-enum class Operation {
-    Search,
-    SearchNext,
-    GetAttributes,
-    SetAttributes,
-    CopyFile,
-    MoveFile,
-    DeleteFile,
-    CreateDirectory,
-    RemoveDirectory,
-    GetShortPathName,
-    ReadFile,
-    WriteFile,
-    AppendFile,
-    LogicalDrives,
-    GetDriveType,
-    CurrentDirectory,
-    WindowsDirectory,
-    WriteProfileString,
-    RelatedProducts,
-    EnumProducts,
-    ProductInfo,
-    ComponentPath,
-    Version,
-    Now,
-};
-constexpr int kOperationKinds = static_cast<int>(Operation::Now) + 1;
-std::string_view OperationName(Operation operation);
+struct Machine;
 
-// A product registered with the Windows Installer.
-struct InstalledProduct {
-    std::string productCode;                           // "{...}"
-    std::string upgradeCode;                           // may be empty
-    std::map<std::string, std::string> properties;     // "InstalledProductName", "VersionString"
-    std::map<std::string, std::string> componentPaths; // component code -> key file path
-};
-
-class MemoryWindows final : public platform::FileSystem,
-                            public platform::Profile,
-                            public platform::Installer,
-                            public platform::SystemInfo {
+class MemoryWindows final {
 public:
     // A machine with the fixed drive C: (short names generated), the Windows directory
     // C:\WINDOWS, the current directory C:\, Windows NT 5.1, local time 2026-01-02 14:05:33,
     // a Windows Installer with no products, and nothing else.
     MemoryWindows();
-    ~MemoryWindows() override;
     MemoryWindows(const MemoryWindows&) = delete;
     MemoryWindows& operator=(const MemoryWindows&) = delete;
 
-    // The machine's services, its scripted user interface and a log that writes nothing.
-    platform::Platform& platform();
+    // The machine's services, its scripted user interface and a log that writes nothing, as the
+    // programs take them; and each service by itself.
+    platform::Platform& platform() { return platform_; }
+    MemoryFileSystem& files() { return files_; }
+    MemoryProfile& profile() { return profile_; }
+    MemoryInstaller& installer() { return installer_; }
+    MemorySystemInfo& system() { return system_; }
     ScriptedUserInterface& ui() { return ui_; }
 
     // --- Building the machine (not counted, never failed) ---
@@ -145,7 +75,8 @@ public:
 
     // Creates every missing directory of the path.
     void MakeDirectories(std::string_view path);
-    // Creates or replaces a file with the bytes and attributes, creating missing parents.
+    // Creates or replaces a file with the bytes and attributes, creating missing parents. The
+    // drive's capacity does not apply.
     void PutFile(std::string_view path, std::string_view bytes,
                  std::uint32_t attributes = platform::attr::kArchive);
     // A directory entry carrying the reparse-point bit that leads to `target` (a junction):
@@ -164,7 +95,7 @@ public:
     // Every entry below a directory, depth first in listing order, one per line, relative to
     // it, directories ending in "\", attributes other than archive shown: "MAP\a.map [R]"
     // (letters R H S, N for a file with no bit at all, other bits in hex: "b.map [RH 0x100]";
-    // a junction shows its target: "loop\ -> C:\MAP").
+    // a junction shows its target and is not entered: "loop\ -> C:\MAP").
     std::vector<std::string> Tree(std::string_view directory) const;
     // The whole machine (drives and every tree) for failure messages.
     std::string Describe() const;
@@ -185,46 +116,15 @@ public:
     int OpenSearches() const;
     int MostOpenSearches() const;
 
-    // --- platform::FileSystem ---
-    Result<std::unique_ptr<platform::DirectorySearch>> Search(std::string_view pattern) override;
-    Result<std::uint32_t> GetAttributes(std::string_view path) override;
-    Status SetAttributes(std::string_view path, std::uint32_t attributes) override;
-    Status CopyFile(std::string_view from, std::string_view to) override;
-    Status MoveFile(std::string_view from, std::string_view to) override;
-    Status DeleteFile(std::string_view path) override;
-    Status CreateDirectory(std::string_view path) override;
-    Status RemoveDirectory(std::string_view path) override;
-    Result<std::string> GetShortPathName(std::string_view path) override;
-    Result<std::string> ReadFile(std::string_view path) override;
-    Status WriteFile(std::string_view path, std::string_view bytes) override;
-    Status AppendFile(std::string_view path, std::string_view bytes) override;
-    std::uint32_t LogicalDrives() override;
-    platform::DriveType GetDriveType(std::string_view root) override;
-    Result<std::string> CurrentDirectory() override;
-    Result<std::string> WindowsDirectory() override;
-
-    // --- platform::Profile ---
-    Status WriteString(std::string_view section, std::string_view key, std::string_view value,
-                       std::string_view file) override;
-
-    // --- platform::Installer ---
-    Result<std::vector<std::string>> RelatedProducts(std::string_view upgradeCode) override;
-    Result<std::optional<std::string>> EnumProducts(std::uint32_t index) override;
-    Result<std::string> ProductInfo(std::string_view productCode,
-                                    std::string_view property) override;
-    Result<std::string> ComponentPath(std::string_view productCode,
-                                      std::string_view componentCode) override;
-
-    // --- platform::SystemInfo ---
-    Result<platform::OsVersion> Version() override;
-    platform::LocalTime Now() override;
-
 private:
-    struct State;
-    std::unique_ptr<State> state_;
+    std::shared_ptr<Machine> machine_;
+    MemoryFileSystem files_;
+    MemoryProfile profile_;
+    MemoryInstaller installer_;
+    MemorySystemInfo system_;
     ScriptedUserInterface ui_;
     platform::Log log_;
-    std::unique_ptr<platform::Platform> platform_;
+    platform::Platform platform_;
 };
 
 } // namespace korvex::memory

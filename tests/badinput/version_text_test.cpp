@@ -83,9 +83,10 @@ protected:
 // the marker file holds the installed version string unchanged.
 TEST_P(UpgradeRunTest, TheQuestionCarriesTheTextsLiterally) {
     const RunRow& row = GetParam();
-    const int code =
-        RunUpgradePrepProgram({"C:\\answers.ini", "", "C:\\upgradeprep.log"},
-                              {windows, windows, windows, windows, windows.ui()}, row.commandLine);
+    const int code = RunUpgradePrepProgram(
+        {"C:\\answers.ini", "", "C:\\upgradeprep.log"},
+        {windows.files(), windows.profile(), windows.installer(), windows.system(), windows.ui()},
+        row.commandLine);
     EXPECT_EQ(code, kExitDone) << Log();
     EXPECT_NE(Log().find("[KORVEX] \"" + row.question + "\" (Upgrade) -> Yes"), std::string::npos)
         << "expected the question: " << row.question << "\n"
@@ -97,7 +98,9 @@ TEST_P(UpgradeRunTest, TheQuestionCarriesTheTextsLiterally) {
 TEST_P(UpgradeRunTest, AnInteractiveRunShowsTheSameQuestion) {
     const RunRow& row = GetParam();
     windows.ui().Answer(platform::Answer::No);
-    EXPECT_EQ(RunUpgradePrepProgram({}, {windows, windows, windows, windows, windows.ui()},
+    EXPECT_EQ(RunUpgradePrepProgram({},
+                                    {windows.files(), windows.profile(), windows.installer(),
+                                     windows.system(), windows.ui()},
                                     row.commandLine),
               kExitUpgradeDeclined);
     ASSERT_EQ(windows.ui().messages().size(), 1u);

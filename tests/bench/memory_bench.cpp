@@ -59,7 +59,7 @@ void PutWideDirectory(MemoryWindows& windows, const std::string& root, std::int6
 void RemoveTree(MemoryWindows& windows, const std::string& root) {
     std::vector<std::string> files;
     std::vector<std::string> directories;
-    auto search = windows.Search(root + "\\*.*");
+    auto search = windows.files().Search(root + "\\*.*");
     if (!search.ok()) {
         return;
     }
@@ -72,12 +72,12 @@ void RemoveTree(MemoryWindows& windows, const std::string& root) {
     }
     search.value().reset();
     for (const std::string& file : files) {
-        (void)windows.DeleteFile(file);
+        (void)windows.files().DeleteFile(file);
     }
     for (const std::string& directory : directories) {
         RemoveTree(windows, directory);
     }
-    (void)windows.RemoveDirectory(root);
+    (void)windows.files().RemoveDirectory(root);
 }
 
 // Creates a tree through the interface, as a program does: one directory level at a time.
@@ -88,16 +88,16 @@ bool CreateTree(MemoryWindows& windows, const std::vector<std::string>& contents
         const std::int64_t directory = n / kFilesPerDirectory;
         const std::string area = "D:\\Tree\\" + Name("area", directory / 10);
         const std::string sub = area + "\\" + Name("sub", directory % 10);
-        if (n == 0 && !windows.CreateDirectory("D:\\Tree").ok()) {
+        if (n == 0 && !windows.files().CreateDirectory("D:\\Tree").ok()) {
             return false;
         }
-        if (n % (kFilesPerDirectory * 10) == 0 && !windows.CreateDirectory(area).ok()) {
+        if (n % (kFilesPerDirectory * 10) == 0 && !windows.files().CreateDirectory(area).ok()) {
             return false;
         }
-        if (n % kFilesPerDirectory == 0 && !windows.CreateDirectory(sub).ok()) {
+        if (n % kFilesPerDirectory == 0 && !windows.files().CreateDirectory(sub).ok()) {
             return false;
         }
-        if (!windows
+        if (!windows.files()
                  .WriteFile(sub + "\\" + Name("m", n % kFilesPerDirectory) + ".map",
                             contents[static_cast<std::size_t>(n)])
                  .ok()) {
@@ -149,7 +149,7 @@ void MemoryListWideDirectory(benchmark::State& state) {
     windows.AddDrive('D', DriveType::Fixed);
     PutWideDirectory(windows, "D:\\Wide", entries);
     for (auto _ : state) {
-        auto search = windows.Search("D:\\Wide\\*.*");
+        auto search = windows.files().Search("D:\\Wide\\*.*");
         std::int64_t listed = 0;
         while (search.ok() && search.value()->Next()) {
             ++listed;
@@ -172,7 +172,7 @@ void MemoryFindOneInWideDirectory(benchmark::State& state) {
     windows.MakeDirectories("D:\\Wide\\wanted");
     for (auto _ : state) {
         // A bare path names one entry: what DirectoryExists asks for.
-        if (!korvex::frontend::DirectoryExists(windows, "D:\\Wide\\wanted")) {
+        if (!korvex::frontend::DirectoryExists(windows.files(), "D:\\Wide\\wanted")) {
             state.SkipWithError("the directory was not found");
             break;
         }
@@ -188,7 +188,7 @@ void MemoryPatternSearch(benchmark::State& state) {
     PutWideDirectory(windows, "D:\\Wide", entries);
     for (auto _ : state) {
         // Matches one name in ten: f1.map, f11.map, f21.map, ...
-        auto search = windows.Search("D:\\Wide\\f*1.map");
+        auto search = windows.files().Search("D:\\Wide\\f*1.map");
         std::int64_t found = 0;
         while (search.ok() && search.value()->Next()) {
             ++found;
@@ -211,10 +211,10 @@ void MemoryCopyDirectoryTree(benchmark::State& state) {
     MemoryWindows windows;
     windows.AddDrive('D', DriveType::Fixed);
     PutTree(windows, "D:\\Source", files);
-    (void)korvex::frontend::CopyDirectoryTree(windows, "D:\\Source", "D:\\Copy");
+    (void)korvex::frontend::CopyDirectoryTree(windows.files(), "D:\\Source", "D:\\Copy");
     RemoveTree(windows, "D:\\Copy");
     for (auto _ : state) {
-        if (korvex::frontend::CopyDirectoryTree(windows, "D:\\Source", "D:\\Copy")) {
+        if (!korvex::frontend::CopyDirectoryTree(windows.files(), "D:\\Source", "D:\\Copy").ok()) {
             state.SkipWithError("the copy stopped");
             break;
         }
@@ -239,12 +239,12 @@ void MemoryCopyDirectoryTreeOverItself(benchmark::State& state) {
     MemoryWindows windows;
     windows.AddDrive('D', DriveType::Fixed);
     PutTree(windows, "D:\\Source", files);
-    if (korvex::frontend::CopyDirectoryTree(windows, "D:\\Source", "D:\\Copy")) {
+    if (!korvex::frontend::CopyDirectoryTree(windows.files(), "D:\\Source", "D:\\Copy").ok()) {
         state.SkipWithError("the first copy stopped");
         return;
     }
     for (auto _ : state) {
-        if (korvex::frontend::CopyDirectoryTree(windows, "D:\\Source", "D:\\Copy")) {
+        if (!korvex::frontend::CopyDirectoryTree(windows.files(), "D:\\Source", "D:\\Copy").ok()) {
             state.SkipWithError("the copy stopped");
             break;
         }

@@ -23,10 +23,10 @@ public:
         windows_.PutFile(probe::kKeyFile, probe::kKeyFileBytes);
     }
 
-    platform::FileSystem& files() override { return windows_; }
-    platform::Profile& profile() override { return windows_; }
-    platform::Installer& installer() override { return windows_; }
-    platform::SystemInfo& system() override { return windows_; }
+    platform::FileSystem& files() override { return windows_.files(); }
+    platform::Profile& profile() override { return windows_.profile(); }
+    platform::Installer& installer() override { return windows_.installer(); }
+    platform::SystemInfo& system() override { return windows_.system(); }
     const std::string& scratch() const override { return scratch_; }
     std::string UniqueName(std::string_view extension) override {
         return "korvex-contract-" + std::to_string(++names_) + "." + std::string(extension);

@@ -18,7 +18,8 @@ using platform::DialogClose;
 class SystemTypeTest : public ::testing::Test {
 protected:
     SystemTypeTest()
-        : recorder(windows), machine{windows, recorder, windows, windows, windows.ui(), log},
+        : recorder(windows.profile()), machine{windows.files(),  recorder,     windows.installer(),
+                                               windows.system(), windows.ui(), log},
           dialog(machine, SetupCancelled) {}
 
     std::string File(const char* name) const {

@@ -83,7 +83,7 @@ TEST(OsVersionCode, MapsPlatformAndVersion) {
     for (const Row& row : rows) {
         memory::MemoryWindows machine;
         machine.SetVersion(row.version);
-        EXPECT_EQ(OsVersionCode(machine), row.code)
+        EXPECT_EQ(OsVersionCode(machine.system()), row.code)
             << (row.version ? std::to_string(row.version->platformId) + " " +
                                   std::to_string(row.version->major) + "." +
                                   std::to_string(row.version->minor)
@@ -112,7 +112,7 @@ TEST_F(KorvexConfigTest, FileExistsSeesOnlyVisibleFiles) {
         {"C:\\W\\missing.ini", false}, {"C:\\Nowhere\\x.ini", false},
     };
     for (const Row& row : rows) {
-        EXPECT_EQ(FileExists(windows, row.path), row.expected) << row.path;
+        EXPECT_EQ(FileExists(windows.files(), row.path), row.expected) << row.path;
     }
 }
 

@@ -38,7 +38,7 @@ protected:
     }
 
     Status Copy(const std::string& from, const std::string& to) {
-        return CopyDirectoryTree(windows, from, to);
+        return CopyDirectoryTree(windows.files(), from, to);
     }
 
     MemoryWindows windows;
@@ -68,7 +68,7 @@ TEST_F(Module1Test, DirectoryExistsAnswersAsTheListingShows) {
         {"", false},
     };
     for (const Row& row : rows) {
-        EXPECT_EQ(DirectoryExists(windows, row.path), row.expected) << row.path;
+        EXPECT_EQ(DirectoryExists(windows.files(), row.path), row.expected) << row.path;
     }
 }
 
@@ -175,7 +175,7 @@ TEST_F(Module1Test, EveryFailurePointIsReportedOrHarmless) {
         reference.PutFile("C:\\Src\\a.map", "a");
         reference.PutFile("C:\\Src\\s\\b.map", "b");
         reference.MakeDirectories("C:\\Src\\e");
-        EXPECT_TRUE(CopyDirectoryTree(reference, "C:\\Src", "C:\\Dst").ok());
+        EXPECT_TRUE(CopyDirectoryTree(reference.files(), "C:\\Src", "C:\\Dst").ok());
         return reference.Tree("C:\\Dst");
     }();
     for (std::uint64_t k = 1;; ++k) {
@@ -185,7 +185,7 @@ TEST_F(Module1Test, EveryFailurePointIsReportedOrHarmless) {
         machine.MakeDirectories("C:\\Src\\e");
         machine.ResetCounts();
         machine.FailNthOverall(k, win::kAccessDenied);
-        Status failed = CopyDirectoryTree(machine, "C:\\Src", "C:\\Dst");
+        Status failed = CopyDirectoryTree(machine.files(), "C:\\Src", "C:\\Dst");
         if (machine.TotalCount() < k) {
             EXPECT_TRUE(failed.ok());
             break;

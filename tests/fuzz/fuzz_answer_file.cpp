@@ -105,8 +105,9 @@ void CheckFrontEndRun(std::string_view bytes) {
     }
     windows.PutFile("C:\\answers.ini", bytes);
 
-    const int code = frontend::RunVarenInstall({"C:\\answers.ini", "", ""},
-                                               {windows, windows, windows, windows, windows.ui()});
+    const int code = frontend::RunVarenInstall(
+        {"C:\\answers.ini", "", ""},
+        {windows.files(), windows.profile(), windows.installer(), windows.system(), windows.ui()});
     const std::string nelk = windows.Contents("C:\\WINDOWS\\NELK.INI").value_or("");
     const std::string csuinfo = windows.Contents("C:\\Apps\\csuinfo.cfg").value_or("");
     if ((code != 0 && code != 1602 && code != 1603) || !windows.ui().messages().empty() ||
@@ -134,7 +135,8 @@ void CheckUpgradePrepRun(std::string_view bytes) {
     windows.PutFile("C:\\answers.ini", bytes);
 
     const int code = upgradeprep::RunUpgradePrepProgram(
-        {"C:\\answers.ini", "", ""}, {windows, windows, windows, windows, windows.ui()},
+        {"C:\\answers.ini", "", ""},
+        {windows.files(), windows.profile(), windows.installer(), windows.system(), windows.ui()},
         "upgradeprep.exe 7.1");
     const bool kept = answers.Get("upgradeprep", "SearchAndDelete") == "Yes" &&
                       answers.Get("upgradeprep", "KeepConfiguration") == "Yes";

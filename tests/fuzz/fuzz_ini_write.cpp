@@ -217,7 +217,7 @@ void CheckProfileService(std::string_view bytes, std::string_view section, std::
                          std::string_view value) {
     memory::MemoryWindows windows;
     windows.PutFile("C:\\WINDOWS\\NELK.INI", bytes);
-    const Status written = windows.WriteString(section, key, value, "NELK.INI");
+    const Status written = windows.profile().WriteString(section, key, value, "NELK.INI");
     if (!written.ok() || windows.Contents("C:\\WINDOWS\\NELK.INI") !=
                              memory::WriteIniKey(bytes, section, key, value)) {
         Fail("WriteString writes what WriteIniKey gives",

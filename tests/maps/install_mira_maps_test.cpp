@@ -81,7 +81,8 @@ TEST(FindMiraMaps, TakesTheStartDriveOrTheFirstCdRomDriveThatHoldsTheMaps) {
             machine.SetMediaPresent(drive.letter, drive.medium);
         }
         machine.SetCurrentDirectory(row.currentDirectory);
-        EXPECT_EQ(FindMiraMaps(machine), row.found) << row.name << "\n" << machine.Describe();
+        EXPECT_EQ(FindMiraMaps(machine.files()), row.found) << row.name << "\n"
+                                                            << machine.Describe();
     }
 }
 

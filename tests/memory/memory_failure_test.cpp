@@ -44,37 +44,50 @@ struct Call {
 std::vector<Call> EveryCall() {
     using W = MemoryWindows;
     return {
-        {Operation::Search, [](W& w) { return w.Search("C:\\src\\*").code(); }},
-        {Operation::GetAttributes, [](W& w) { return w.GetAttributes("C:\\src\\a.txt").code(); }},
+        {Operation::Search, [](W& w) { return w.files().Search("C:\\src\\*").code(); }},
+        {Operation::GetAttributes,
+         [](W& w) { return w.files().GetAttributes("C:\\src\\a.txt").code(); }},
         {Operation::SetAttributes,
-         [](W& w) { return w.SetAttributes("C:\\src\\a.txt", platform::attr::kHidden).code(); }},
+         [](W& w) {
+             return w.files().SetAttributes("C:\\src\\a.txt", platform::attr::kHidden).code();
+         }},
         {Operation::CopyFile,
-         [](W& w) { return w.CopyFile("C:\\src\\a.txt", "C:\\src\\b.txt").code(); }},
+         [](W& w) { return w.files().CopyFile("C:\\src\\a.txt", "C:\\src\\b.txt").code(); }},
         {Operation::MoveFile,
-         [](W& w) { return w.MoveFile("C:\\src\\a.txt", "C:\\dir\\a.txt").code(); }},
-        {Operation::DeleteFile, [](W& w) { return w.DeleteFile("C:\\src\\a.txt").code(); }},
-        {Operation::CreateDirectory, [](W& w) { return w.CreateDirectory("C:\\new").code(); }},
-        {Operation::RemoveDirectory, [](W& w) { return w.RemoveDirectory("C:\\dir").code(); }},
+         [](W& w) { return w.files().MoveFile("C:\\src\\a.txt", "C:\\dir\\a.txt").code(); }},
+        {Operation::DeleteFile, [](W& w) { return w.files().DeleteFile("C:\\src\\a.txt").code(); }},
+        {Operation::CreateDirectory,
+         [](W& w) { return w.files().CreateDirectory("C:\\new").code(); }},
+        {Operation::RemoveDirectory,
+         [](W& w) { return w.files().RemoveDirectory("C:\\dir").code(); }},
         {Operation::GetShortPathName,
-         [](W& w) { return w.GetShortPathName("C:\\src\\a.txt").code(); }},
-        {Operation::ReadFile, [](W& w) { return w.ReadFile("C:\\src\\a.txt").code(); }},
-        {Operation::WriteFile, [](W& w) { return w.WriteFile("C:\\src\\w.txt", "w").code(); }},
-        {Operation::AppendFile, [](W& w) { return w.AppendFile("C:\\src\\a.txt", "+").code(); }},
+         [](W& w) { return w.files().GetShortPathName("C:\\src\\a.txt").code(); }},
+        {Operation::ReadFile, [](W& w) { return w.files().ReadFile("C:\\src\\a.txt").code(); }},
+        {Operation::WriteFile,
+         [](W& w) { return w.files().WriteFile("C:\\src\\w.txt", "w").code(); }},
+        {Operation::AppendFile,
+         [](W& w) { return w.files().AppendFile("C:\\src\\a.txt", "+").code(); }},
         {Operation::LogicalDrives,
-         [](W& w) { return w.LogicalDrives() == 0 ? kInjected : win::kSuccess; }},
+         [](W& w) { return w.files().LogicalDrives() == 0 ? kInjected : win::kSuccess; }},
         {Operation::GetDriveType,
          [](W& w) {
-             return w.GetDriveType("C:\\") == DriveType::Unknown ? kInjected : win::kSuccess;
+             return w.files().GetDriveType("C:\\") == DriveType::Unknown ? kInjected
+                                                                         : win::kSuccess;
          }},
-        {Operation::CurrentDirectory, [](W& w) { return w.CurrentDirectory().code(); }},
-        {Operation::WindowsDirectory, [](W& w) { return w.WindowsDirectory().code(); }},
+        {Operation::CurrentDirectory, [](W& w) { return w.files().CurrentDirectory().code(); }},
+        {Operation::WindowsDirectory, [](W& w) { return w.files().WindowsDirectory().code(); }},
         {Operation::WriteProfileString,
-         [](W& w) { return w.WriteString("Comms", "Link Type", "x", "NELK.INI").code(); }},
-        {Operation::RelatedProducts, [](W& w) { return w.RelatedProducts("{U}").code(); }},
-        {Operation::EnumProducts, [](W& w) { return w.EnumProducts(0).code(); }},
-        {Operation::ProductInfo, [](W& w) { return w.ProductInfo("{P}", "VersionString").code(); }},
-        {Operation::ComponentPath, [](W& w) { return w.ComponentPath("{P}", "{C}").code(); }},
-        {Operation::Version, [](W& w) { return w.Version().code(); }},
+         [](W& w) {
+             return w.profile().WriteString("Comms", "Link Type", "x", "NELK.INI").code();
+         }},
+        {Operation::RelatedProducts,
+         [](W& w) { return w.installer().RelatedProducts("{U}").code(); }},
+        {Operation::EnumProducts, [](W& w) { return w.installer().EnumProducts(0).code(); }},
+        {Operation::ProductInfo,
+         [](W& w) { return w.installer().ProductInfo("{P}", "VersionString").code(); }},
+        {Operation::ComponentPath,
+         [](W& w) { return w.installer().ComponentPath("{P}", "{C}").code(); }},
+        {Operation::Version, [](W& w) { return w.system().Version().code(); }},
     };
 }
 
@@ -107,7 +120,7 @@ TEST(FailureInjection, EveryCallCountsAsItsOwnKind) {
     for (const Call& call : calls) {
         (void)call.run(windows);
     }
-    (void)windows.Now();
+    (void)windows.system().Now();
     for (const Call& call : calls) {
         EXPECT_EQ(windows.Count(call.operation), 1u) << OperationName(call.operation);
     }
@@ -139,25 +152,25 @@ TEST(FailureInjection, TheNthCallOverallFails) {
     MemoryWindows windows;
     Prepare(windows);
     windows.FailNthOverall(3, win::kAccessDenied);
-    EXPECT_TRUE(windows.ReadFile("C:\\src\\a.txt").ok());
-    EXPECT_TRUE(windows.GetAttributes("C:\\src\\a.txt").ok());
-    EXPECT_EQ(windows.CreateDirectory("C:\\third").code(), win::kAccessDenied);
+    EXPECT_TRUE(windows.files().ReadFile("C:\\src\\a.txt").ok());
+    EXPECT_TRUE(windows.files().GetAttributes("C:\\src\\a.txt").ok());
+    EXPECT_EQ(windows.files().CreateDirectory("C:\\third").code(), win::kAccessDenied);
     EXPECT_FALSE(windows.Exists("C:\\third"));
-    EXPECT_TRUE(windows.CreateDirectory("C:\\third").ok());
+    EXPECT_TRUE(windows.files().CreateDirectory("C:\\third").ok());
 }
 
 TEST(FailureInjection, CountingStartsWhenTheFailureIsSet) {
     MemoryWindows windows;
     Prepare(windows);
-    (void)windows.ReadFile("C:\\src\\a.txt");
+    (void)windows.files().ReadFile("C:\\src\\a.txt");
     windows.FailNth(Operation::ReadFile, 2, win::kAccessDenied);
     windows.ResetCounts();
-    EXPECT_TRUE(windows.ReadFile("C:\\src\\a.txt").ok());
-    EXPECT_EQ(windows.ReadFile("C:\\src\\a.txt").code(), win::kAccessDenied);
-    EXPECT_TRUE(windows.ReadFile("C:\\src\\a.txt").ok());
+    EXPECT_TRUE(windows.files().ReadFile("C:\\src\\a.txt").ok());
+    EXPECT_EQ(windows.files().ReadFile("C:\\src\\a.txt").code(), win::kAccessDenied);
+    EXPECT_TRUE(windows.files().ReadFile("C:\\src\\a.txt").ok());
     windows.FailNth(Operation::ReadFile, 1, win::kAccessDenied);
     windows.ClearFailures();
-    EXPECT_TRUE(windows.ReadFile("C:\\src\\a.txt").ok());
+    EXPECT_TRUE(windows.files().ReadFile("C:\\src\\a.txt").ok());
 }
 
 TEST(FailureInjection, APathFailsAtAndBelowIt) {
@@ -178,16 +191,17 @@ TEST(FailureInjection, APathFailsAtAndBelowIt) {
         {"C:\\x.map", "C:\\y.map", win::kSuccess},
     };
     for (const Row& row : rows) {
-        EXPECT_EQ(windows.CopyFile(row.from, row.to).code(), row.code)
+        EXPECT_EQ(windows.files().CopyFile(row.from, row.to).code(), row.code)
             << row.from << " -> " << row.to;
     }
-    EXPECT_TRUE(windows.ReadFile("C:\\Maps\\a.map").ok()) << "other kinds are not touched";
+    EXPECT_TRUE(windows.files().ReadFile("C:\\Maps\\a.map").ok()) << "other kinds are not touched";
     windows.ClearFailures();
-    EXPECT_TRUE(windows.CopyFile("C:\\x.map", "C:\\Maps\\x.map").ok());
+    EXPECT_TRUE(windows.files().CopyFile("C:\\x.map", "C:\\Maps\\x.map").ok());
 
     windows.FailPath(Operation::WriteProfileString, "C:\\WINDOWS\\NELK.INI", win::kAccessDenied);
-    EXPECT_EQ(windows.WriteString("Comms", "k", "v", "nelk.ini").code(), win::kAccessDenied);
-    EXPECT_TRUE(windows.WriteString("Comms", "k", "v", "ZELMAIN.INI").ok());
+    EXPECT_EQ(windows.profile().WriteString("Comms", "k", "v", "nelk.ini").code(),
+              win::kAccessDenied);
+    EXPECT_TRUE(windows.profile().WriteString("Comms", "k", "v", "ZELMAIN.INI").ok());
 }
 
 TEST(FailureInjection, AFailedSearchNextEndsTheSearch) {
@@ -195,7 +209,7 @@ TEST(FailureInjection, AFailedSearchNextEndsTheSearch) {
     for (const char* name : {"a", "b", "c"}) {
         windows.PutFile(std::string("C:\\S\\") + name, "");
     }
-    auto search = windows.Search("C:\\S\\*");
+    auto search = windows.files().Search("C:\\S\\*");
     ASSERT_TRUE(search.ok());
     EXPECT_EQ(search.value()->Next()->name, ".");
     windows.FailNth(Operation::SearchNext, 2, win::kNotReady);
@@ -208,7 +222,7 @@ TEST(FailureInjection, AFailedSearchNextEndsTheSearch) {
     EXPECT_EQ(windows.Count(Operation::SearchNext), 4u);
     EXPECT_EQ(windows.Count(Operation::Search), 1u);
 
-    auto whole = windows.Search("C:\\S\\*");
+    auto whole = windows.files().Search("C:\\S\\*");
     while (whole.value()->Next()) {
     }
     EXPECT_TRUE(whole.value()->Ended().ok()) << "the entries ran out";
@@ -217,7 +231,7 @@ TEST(FailureInjection, AFailedSearchNextEndsTheSearch) {
 TEST(FailureInjection, NowCannotFail) {
     MemoryWindows windows;
     windows.FailNth(Operation::Now, 1, win::kAccessDenied);
-    EXPECT_EQ(windows.Now().year, 2026);
+    EXPECT_EQ(windows.system().Now().year, 2026);
     EXPECT_EQ(windows.Count(Operation::Now), 1u);
 }
 
@@ -225,9 +239,9 @@ TEST(OpenSearches, AreCountedUntilDestroyed) {
     MemoryWindows windows;
     windows.PutFile("C:\\S\\a", "");
     {
-        auto first = windows.Search("C:\\S\\*");
-        auto second = windows.Search("C:\\S\\a");
-        auto failed = windows.Search("C:\\S\\zz*");
+        auto first = windows.files().Search("C:\\S\\*");
+        auto second = windows.files().Search("C:\\S\\a");
+        auto failed = windows.files().Search("C:\\S\\zz*");
         EXPECT_FALSE(failed.ok());
         EXPECT_EQ(windows.OpenSearches(), 2);
         while (first.value()->Next()) {
@@ -241,7 +255,7 @@ TEST(OpenSearches, AreCountedUntilDestroyed) {
 TEST(OpenSearches, ASearchMayOutliveItsMachine) {
     auto windows = std::make_unique<MemoryWindows>();
     windows->PutFile("C:\\S\\a", "");
-    auto search = windows->Search("C:\\S\\*");
+    auto search = windows->files().Search("C:\\S\\*");
     ASSERT_TRUE(search.ok());
     windows.reset();
     EXPECT_FALSE(search.value()->Next());

@@ -34,33 +34,33 @@ TEST_F(FileSystemTest, PathsResolveAsWin32ResolvesThem) {
              "C:Control\\korvex.exe",
              "..\\Apps\\Control\\korvex.exe",
          }) {
-        EXPECT_EQ(windows.ReadFile(path).value_or("<failed>"), "MZ") << path;
+        EXPECT_EQ(windows.files().ReadFile(path).value_or("<failed>"), "MZ") << path;
     }
 }
 
 TEST_F(FileSystemTest, NamesCompareWithoutCaseAndKeepTheirOwn) {
-    ASSERT_TRUE(windows.WriteFile("C:\\MiXed.Txt", "one").ok());
-    ASSERT_TRUE(windows.WriteFile("C:\\MIXED.TXT", "two").ok());
+    ASSERT_TRUE(windows.files().WriteFile("C:\\MiXed.Txt", "one").ok());
+    ASSERT_TRUE(windows.files().WriteFile("C:\\MIXED.TXT", "two").ok());
     const std::string umlaut = "C:\\Gr\xC3\xBC\xC3\x9F"
                                "e.txt";
-    ASSERT_TRUE(windows.WriteFile(umlaut, "u").ok());
-    EXPECT_EQ(windows
+    ASSERT_TRUE(windows.files().WriteFile(umlaut, "u").ok());
+    EXPECT_EQ(windows.files()
                   .ReadFile("c:\\gr\xC3\xBC\xC3\x9F"
                             "E.TXT")
                   .value_or(""),
               "u");
-    EXPECT_EQ(windows
+    EXPECT_EQ(windows.files()
                   .ReadFile("C:\\GR\xC3\x9C\xC3\x9F"
                             "E.txt")
                   .value_or(""),
               "u");
-    EXPECT_EQ(List(windows, "C:\\*.txt").names, (Names{"Gr\xC3\xBC\xC3\x9F"
-                                                       "e.txt",
-                                                       "MiXed.Txt"}))
+    EXPECT_EQ(List(windows.files(), "C:\\*.txt").names, (Names{"Gr\xC3\xBC\xC3\x9F"
+                                                               "e.txt",
+                                                               "MiXed.Txt"}))
         << State();
     EXPECT_EQ(windows.Contents("C:\\mixed.txt"), "two");
-    ASSERT_TRUE(windows.CreateDirectory("C:\\NewDir").ok());
-    EXPECT_EQ(windows.CreateDirectory("C:\\NEWDIR").code(), win::kAlreadyExists);
+    ASSERT_TRUE(windows.files().CreateDirectory("C:\\NewDir").ok());
+    EXPECT_EQ(windows.files().CreateDirectory("C:\\NEWDIR").code(), win::kAlreadyExists);
 }
 
 TEST_F(FileSystemTest, ListsDotsFirstThenByUpperCaseName) {
@@ -70,15 +70,15 @@ TEST_F(FileSystemTest, ListsDotsFirstThenByUpperCaseName) {
     windows.MakeDirectories("C:\\Dir\\Sub");
     // Upper-case ordinal: "_" (0x5F) sorts after every letter.
     const Names expected = {".", "..", "A.txt", "a1", "b.txt", "Sub", "Z", "zz", "_under"};
-    const Listing listing = List(windows, "C:\\Dir\\*.*");
+    const Listing listing = List(windows.files(), "C:\\Dir\\*.*");
     EXPECT_EQ(listing.code, 0u);
     EXPECT_EQ(listing.names, expected);
-    EXPECT_EQ(List(windows, "C:\\Dir\\*").names, expected);
+    EXPECT_EQ(List(windows.files(), "C:\\Dir\\*").names, expected);
     EXPECT_EQ(listing.attributes[0], attr::kDirectory); // "." has the directory's attributes
     EXPECT_EQ(listing.attributes[5], attr::kDirectory);
     EXPECT_EQ(listing.attributes[2], attr::kArchive);
     // A drive root lists no "." or "..".
-    EXPECT_EQ(List(windows, "C:\\*").names, (Names{"Dir", "WINDOWS"}));
+    EXPECT_EQ(List(windows.files(), "C:\\*").names, (Names{"Dir", "WINDOWS"}));
 }
 
 TEST_F(FileSystemTest, PatternsMatchLongOrShortNames) {
@@ -101,21 +101,21 @@ TEST_F(FileSystemTest, PatternsMatchLongOrShortNames) {
         {"NOEXT", {"noext"}},
     };
     for (const Row& row : rows) {
-        EXPECT_EQ(List(windows, std::string("C:\\P\\") + row.pattern).names, row.names)
+        EXPECT_EQ(List(windows.files(), std::string("C:\\P\\") + row.pattern).names, row.names)
             << row.pattern;
     }
     // Without 8.3 names only the long name counts.
     windows.AddDrive('D', DriveType::Fixed);
     windows.PutFile("D:\\conf.cfgx", "");
-    EXPECT_EQ(List(windows, "D:\\*.cfg").code, win::kFileNotFound);
+    EXPECT_EQ(List(windows.files(), "D:\\*.cfg").code, win::kFileNotFound);
 }
 
 TEST_F(FileSystemTest, ABarePathListsTheEntryItself) {
     windows.PutFile("C:\\MAP\\a.map", "a", attr::kReadOnly);
-    const Listing directory = List(windows, "c:\\map");
+    const Listing directory = List(windows.files(), "c:\\map");
     EXPECT_EQ(directory.names, Names{"MAP"});
     EXPECT_EQ(directory.attributes, std::vector<std::uint32_t>{attr::kDirectory});
-    const Listing file = List(windows, "C:\\MAP\\A.MAP");
+    const Listing file = List(windows.files(), "C:\\MAP\\A.MAP");
     EXPECT_EQ(file.names, Names{"a.map"});
     EXPECT_EQ(file.attributes, std::vector<std::uint32_t>{attr::kReadOnly});
 }
@@ -144,7 +144,7 @@ TEST_F(FileSystemTest, FailedSearchesGiveTheWindowsError) {
         {"", win::kPathNotFound},
     };
     for (const Row& row : rows) {
-        const Listing listing = List(windows, row.pattern);
+        const Listing listing = List(windows.files(), row.pattern);
         EXPECT_EQ(listing.code, row.code) << row.pattern;
         EXPECT_TRUE(listing.names.empty()) << row.pattern;
     }
@@ -155,7 +155,7 @@ TEST_F(FileSystemTest, ASearchSurvivesChangesBetweenCalls) {
     for (const char* name : {"a", "b", "c", "d", "e"}) {
         windows.PutFile(std::string("C:\\S\\") + name, name);
     }
-    auto search = windows.Search("C:\\S\\*");
+    auto search = windows.files().Search("C:\\S\\*");
     ASSERT_TRUE(search.ok());
     EXPECT_EQ(windows.OpenSearches(), 1);
     Names seen;
@@ -163,12 +163,12 @@ TEST_F(FileSystemTest, ASearchSurvivesChangesBetweenCalls) {
         auto entry = search.value()->Next();
         seen.push_back(entry ? entry->name : "<end>");
     };
-    next();                                           // "."
-    next();                                           // ".."
-    next();                                           // "a"
-    ASSERT_TRUE(windows.DeleteFile("C:\\S\\a").ok()); // the last one returned
-    ASSERT_TRUE(windows.DeleteFile("C:\\S\\b").ok()); // the next one
-    ASSERT_TRUE(windows.MoveFile("C:\\S\\c", "C:\\elsewhere").ok());
+    next();                                                   // "."
+    next();                                                   // ".."
+    next();                                                   // "a"
+    ASSERT_TRUE(windows.files().DeleteFile("C:\\S\\a").ok()); // the last one returned
+    ASSERT_TRUE(windows.files().DeleteFile("C:\\S\\b").ok()); // the next one
+    ASSERT_TRUE(windows.files().MoveFile("C:\\S\\c", "C:\\elsewhere").ok());
     windows.PutFile("C:\\S\\cc", "added after the last name returned");
     windows.PutFile("C:\\S\\0", "added before it");
     next();
@@ -183,23 +183,23 @@ TEST_F(FileSystemTest, ASearchSurvivesChangesBetweenCalls) {
 
 TEST_F(FileSystemTest, ASearchOfARemovedDirectoryEnds) {
     windows.PutFile("C:\\Gone\\only", "");
-    auto search = windows.Search("C:\\Gone\\*");
+    auto search = windows.files().Search("C:\\Gone\\*");
     ASSERT_TRUE(search.ok());
     EXPECT_EQ(search.value()->Next()->name, ".");
-    ASSERT_TRUE(windows.DeleteFile("C:\\Gone\\only").ok());
-    ASSERT_TRUE(windows.RemoveDirectory("C:\\Gone").ok());
+    ASSERT_TRUE(windows.files().DeleteFile("C:\\Gone\\only").ok());
+    ASSERT_TRUE(windows.files().RemoveDirectory("C:\\Gone").ok());
     EXPECT_EQ(search.value()->Next()->name, "..");
     EXPECT_FALSE(search.value()->Next());
     EXPECT_FALSE(search.value()->Next());
 }
 
 TEST_F(FileSystemTest, AttributesAsWindowsReportsThem) {
-    ASSERT_TRUE(windows.WriteFile("C:\\f.txt", "x").ok());
-    ASSERT_TRUE(windows.CreateDirectory("C:\\d").ok());
-    EXPECT_EQ(windows.GetAttributes("C:\\f.txt").value(), attr::kArchive);
-    EXPECT_EQ(windows.GetAttributes("C:\\d").value(), attr::kDirectory);
-    EXPECT_EQ(windows.GetAttributes("C:\\d\\").value(), attr::kDirectory);
-    EXPECT_EQ(windows.GetAttributes("C:\\").value(), attr::kDirectory);
+    ASSERT_TRUE(windows.files().WriteFile("C:\\f.txt", "x").ok());
+    ASSERT_TRUE(windows.files().CreateDirectory("C:\\d").ok());
+    EXPECT_EQ(windows.files().GetAttributes("C:\\f.txt").value(), attr::kArchive);
+    EXPECT_EQ(windows.files().GetAttributes("C:\\d").value(), attr::kDirectory);
+    EXPECT_EQ(windows.files().GetAttributes("C:\\d\\").value(), attr::kDirectory);
+    EXPECT_EQ(windows.files().GetAttributes("C:\\").value(), attr::kDirectory);
     struct Row {
         const char* path;
         std::uint32_t set;
@@ -214,8 +214,8 @@ TEST_F(FileSystemTest, AttributesAsWindowsReportsThem) {
         {"C:\\d", attr::kHidden, attr::kDirectory | attr::kHidden},
     };
     for (const Row& row : rows) {
-        ASSERT_TRUE(windows.SetAttributes(row.path, row.set).ok()) << row.path;
-        EXPECT_EQ(windows.GetAttributes(row.path).value(), row.reported) << row.path;
+        ASSERT_TRUE(windows.files().SetAttributes(row.path, row.set).ok()) << row.path;
+        EXPECT_EQ(windows.files().GetAttributes(row.path).value(), row.reported) << row.path;
     }
     struct Failure {
         const char* path;
@@ -226,19 +226,20 @@ TEST_F(FileSystemTest, AttributesAsWindowsReportsThem) {
         {"C:\\*.txt", win::kInvalidName},
     };
     for (const Failure& failure : failures) {
-        EXPECT_EQ(windows.GetAttributes(failure.path).code(), failure.code) << failure.path;
-        EXPECT_EQ(windows.SetAttributes(failure.path, 0).code(), failure.code) << failure.path;
+        EXPECT_EQ(windows.files().GetAttributes(failure.path).code(), failure.code) << failure.path;
+        EXPECT_EQ(windows.files().SetAttributes(failure.path, 0).code(), failure.code)
+            << failure.path;
     }
 }
 
 TEST_F(FileSystemTest, CopyReplacesAndKeepsTheSourceAttributes) {
     windows.PutFile("C:\\src\\ro.map", "ro", attr::kReadOnly);
     windows.PutFile("C:\\dst\\RO.MAP", "old", attr::kArchive);
-    ASSERT_TRUE(windows.CopyFile("C:\\src\\ro.map", "C:\\dst\\ro.map").ok());
+    ASSERT_TRUE(windows.files().CopyFile("C:\\src\\ro.map", "C:\\dst\\ro.map").ok());
     EXPECT_EQ(windows.Tree("C:\\dst"), Names{"RO.MAP [R]"}); // the existing name's case
     EXPECT_EQ(windows.Contents("C:\\dst\\RO.MAP"), "ro");
     EXPECT_EQ(windows.AttributesOf("C:\\dst\\RO.MAP"), attr::kReadOnly | attr::kArchive);
-    ASSERT_TRUE(windows.CopyFile("C:\\src\\ro.map", "C:\\dst\\New.map").ok());
+    ASSERT_TRUE(windows.files().CopyFile("C:\\src\\ro.map", "C:\\dst\\New.map").ok());
     EXPECT_EQ(windows.Tree("C:\\dst"), (Names{"New.map [R]", "RO.MAP [R]"}));
 }
 
@@ -267,13 +268,13 @@ TEST_F(FileSystemTest, CopyFailuresChangeNothing) {
     };
     const std::string before = State();
     for (const Row& row : rows) {
-        EXPECT_EQ(windows.CopyFile(row.from, row.to).code(), row.code)
+        EXPECT_EQ(windows.files().CopyFile(row.from, row.to).code(), row.code)
             << row.from << " -> " << row.to;
     }
     EXPECT_EQ(State().substr(0, before.find("open searches")),
               before.substr(0, before.find("open searches")));
     // A hidden file may replace a hidden file: the copy asks for the bit the target has.
-    EXPECT_TRUE(windows.CopyFile("C:\\src\\hidden.txt", "C:\\dst\\hidden.txt").ok());
+    EXPECT_TRUE(windows.files().CopyFile("C:\\src\\hidden.txt", "C:\\dst\\hidden.txt").ok());
     EXPECT_EQ(windows.Contents("C:\\dst\\hidden.txt"), "h");
 }
 
@@ -282,10 +283,10 @@ TEST_F(FileSystemTest, MoveRenamesAndNeverReplaces) {
     windows.PutFile("C:\\a\\other.txt", "o");
     windows.PutFile("C:\\a\\sub\\deep.txt", "d");
     windows.MakeDirectories("C:\\b");
-    ASSERT_TRUE(windows.MoveFile("C:\\a\\ro.txt", "C:\\b\\moved.txt").ok());
+    ASSERT_TRUE(windows.files().MoveFile("C:\\a\\ro.txt", "C:\\b\\moved.txt").ok());
     EXPECT_EQ(windows.Tree("C:\\b"), Names{"moved.txt [R]"});
-    ASSERT_TRUE(windows.MoveFile("C:\\a\\other.txt", "C:\\a\\OTHER.TXT").ok()); // case only
-    ASSERT_TRUE(windows.MoveFile("C:\\a\\sub", "C:\\b\\Sub2").ok());
+    ASSERT_TRUE(windows.files().MoveFile("C:\\a\\other.txt", "C:\\a\\OTHER.TXT").ok()); // case only
+    ASSERT_TRUE(windows.files().MoveFile("C:\\a\\sub", "C:\\b\\Sub2").ok());
     EXPECT_EQ(windows.Tree("C:\\"), (Names{"a\\", "a\\OTHER.TXT", "b\\", "b\\moved.txt [R]",
                                            "b\\Sub2\\", "b\\Sub2\\deep.txt", "WINDOWS\\"}))
         << State();
@@ -307,11 +308,11 @@ TEST_F(FileSystemTest, MoveRenamesAndNeverReplaces) {
         {"C:\\", "C:\\x", win::kAccessDenied},
     };
     for (const Row& row : rows) {
-        EXPECT_EQ(windows.MoveFile(row.from, row.to).code(), row.code)
+        EXPECT_EQ(windows.files().MoveFile(row.from, row.to).code(), row.code)
             << row.from << " -> " << row.to;
     }
     // A file may go to another drive.
-    ASSERT_TRUE(windows.MoveFile("C:\\a\\OTHER.TXT", "D:\\x\\o.txt").ok());
+    ASSERT_TRUE(windows.files().MoveFile("C:\\a\\OTHER.TXT", "D:\\x\\o.txt").ok());
     EXPECT_EQ(windows.Contents("D:\\x\\o.txt"), "o");
     EXPECT_FALSE(windows.Exists("C:\\a\\OTHER.TXT"));
 }
@@ -326,9 +327,9 @@ TEST_F(FileSystemTest, DeleteAndDirectoryErrors) {
     windows.MakeDirectories("C:\\cwd");
     windows.SetCurrentDirectory("C:\\cwd");
     using Call = std::function<Status(std::string_view)>;
-    const Call remove = [&](std::string_view p) { return windows.RemoveDirectory(p); };
-    const Call erase = [&](std::string_view p) { return windows.DeleteFile(p); };
-    const Call create = [&](std::string_view p) { return windows.CreateDirectory(p); };
+    const Call remove = [&](std::string_view p) { return windows.files().RemoveDirectory(p); };
+    const Call erase = [&](std::string_view p) { return windows.files().DeleteFile(p); };
+    const Call create = [&](std::string_view p) { return windows.files().CreateDirectory(p); };
     struct Row {
         const char* what;
         Call call;
@@ -357,9 +358,9 @@ TEST_F(FileSystemTest, DeleteAndDirectoryErrors) {
     }
     EXPECT_EQ(windows.Tree("C:\\d"),
               (Names{"empty\\", "f.txt", "hidden.txt [HS]", "ro.txt [R]", "rodir\\ [R]"}));
-    EXPECT_TRUE(windows.DeleteFile("C:\\d\\hidden.txt").ok());
-    EXPECT_TRUE(windows.RemoveDirectory("C:\\d\\empty").ok());
-    EXPECT_TRUE(windows.CreateDirectory("new").ok()); // relative to the current directory
+    EXPECT_TRUE(windows.files().DeleteFile("C:\\d\\hidden.txt").ok());
+    EXPECT_TRUE(windows.files().RemoveDirectory("C:\\d\\empty").ok());
+    EXPECT_TRUE(windows.files().CreateDirectory("new").ok()); // relative to the current directory
     EXPECT_TRUE(windows.IsDirectoryAt("C:\\cwd\\new"));
 }
 
@@ -368,10 +369,10 @@ TEST_F(FileSystemTest, WritesCreateReplaceAndAppend) {
     windows.PutFile("C:\\w\\hidden.txt", "h", attr::kHidden);
     windows.PutFile("C:\\w\\plain.txt", "p", attr::kSystem | attr::kArchive);
     windows.MakeDirectories("C:\\w\\dir");
-    ASSERT_TRUE(windows.WriteFile("C:\\w\\new.txt", "n").ok());
-    ASSERT_TRUE(windows.AppendFile("C:\\w\\new.txt", "+").ok());
-    ASSERT_TRUE(windows.AppendFile("C:\\w\\log.txt", "1").ok());
-    ASSERT_TRUE(windows.AppendFile("C:\\w\\hidden.txt", "+").ok()); // OPEN_ALWAYS takes it
+    ASSERT_TRUE(windows.files().WriteFile("C:\\w\\new.txt", "n").ok());
+    ASSERT_TRUE(windows.files().AppendFile("C:\\w\\new.txt", "+").ok());
+    ASSERT_TRUE(windows.files().AppendFile("C:\\w\\log.txt", "1").ok());
+    ASSERT_TRUE(windows.files().AppendFile("C:\\w\\hidden.txt", "+").ok()); // OPEN_ALWAYS takes it
     EXPECT_EQ(windows.Contents("C:\\w\\new.txt"), "n+");
     EXPECT_EQ(windows.Contents("C:\\w\\log.txt"), "1");
     EXPECT_EQ(windows.Contents("C:\\w\\hidden.txt"), "h+");
@@ -390,16 +391,16 @@ TEST_F(FileSystemTest, WritesCreateReplaceAndAppend) {
         {"C:\\w\\a:b", win::kInvalidName, win::kInvalidName},
     };
     for (const Row& row : rows) {
-        EXPECT_EQ(windows.WriteFile(row.path, "").code(), row.write) << row.path;
-        EXPECT_EQ(windows.AppendFile(row.path, "").code(), row.append) << row.path;
+        EXPECT_EQ(windows.files().WriteFile(row.path, "").code(), row.write) << row.path;
+        EXPECT_EQ(windows.files().AppendFile(row.path, "").code(), row.append) << row.path;
     }
     EXPECT_EQ(windows.Contents("C:\\w\\ro.txt"), "ro");
     windows.PutAttributes("C:\\w\\plain.txt", attr::kReadOnly);
     windows.PutAttributes("C:\\w\\plain.txt", 0);
-    ASSERT_TRUE(windows.WriteFile("C:\\w\\plain.txt", "replaced").ok());
+    ASSERT_TRUE(windows.files().WriteFile("C:\\w\\plain.txt", "replaced").ok());
     EXPECT_EQ(windows.AttributesOf("C:\\w\\plain.txt"), attr::kArchive);
-    EXPECT_EQ(windows.ReadFile("C:\\w\\dir").code(), win::kAccessDenied);
-    EXPECT_EQ(windows.ReadFile("C:\\w\\missing").code(), win::kFileNotFound);
+    EXPECT_EQ(windows.files().ReadFile("C:\\w\\dir").code(), win::kAccessDenied);
+    EXPECT_EQ(windows.files().ReadFile("C:\\w\\missing").code(), win::kFileNotFound);
 }
 
 TEST_F(FileSystemTest, DrivesAndMissingMedia) {
@@ -407,7 +408,7 @@ TEST_F(FileSystemTest, DrivesAndMissingMedia) {
     windows.AddDrive('a', DriveType::Removable);
     windows.PutFile("D:\\Mira Maps\\set1\\m.map", "m"); // on the disc that is not in
     windows.PutFile("C:\\src.txt", "s");
-    EXPECT_EQ(windows.LogicalDrives(), 0b1101u);
+    EXPECT_EQ(windows.files().LogicalDrives(), 0b1101u);
     struct TypeRow {
         const char* root;
         DriveType type;
@@ -421,29 +422,36 @@ TEST_F(FileSystemTest, DrivesAndMissingMedia) {
         {"", DriveType::Fixed},
     };
     for (const TypeRow& row : types) {
-        EXPECT_EQ(windows.GetDriveType(row.root), row.type) << row.root;
+        EXPECT_EQ(windows.files().GetDriveType(row.root), row.type) << row.root;
     }
     std::vector<std::pair<std::string, std::function<std::uint32_t(const std::string&)>>> calls = {
-        {"Search", [&](const std::string& p) { return windows.Search(p + "\\*").code(); }},
-        {"GetAttributes", [&](const std::string& p) { return windows.GetAttributes(p).code(); }},
-        {"SetAttributes", [&](const std::string& p) { return windows.SetAttributes(p, 0).code(); }},
+        {"Search", [&](const std::string& p) { return windows.files().Search(p + "\\*").code(); }},
+        {"GetAttributes",
+         [&](const std::string& p) { return windows.files().GetAttributes(p).code(); }},
+        {"SetAttributes",
+         [&](const std::string& p) { return windows.files().SetAttributes(p, 0).code(); }},
         {"CopyFile from",
-         [&](const std::string& p) { return windows.CopyFile(p, "C:\\x").code(); }},
+         [&](const std::string& p) { return windows.files().CopyFile(p, "C:\\x").code(); }},
         {"CopyFile to",
-         [&](const std::string& p) { return windows.CopyFile("C:\\src.txt", p).code(); }},
-        {"MoveFile", [&](const std::string& p) { return windows.MoveFile(p, p + "2").code(); }},
-        {"DeleteFile", [&](const std::string& p) { return windows.DeleteFile(p).code(); }},
+         [&](const std::string& p) { return windows.files().CopyFile("C:\\src.txt", p).code(); }},
+        {"MoveFile",
+         [&](const std::string& p) { return windows.files().MoveFile(p, p + "2").code(); }},
+        {"DeleteFile", [&](const std::string& p) { return windows.files().DeleteFile(p).code(); }},
         {"CreateDirectory",
-         [&](const std::string& p) { return windows.CreateDirectory(p + "\\n").code(); }},
+         [&](const std::string& p) { return windows.files().CreateDirectory(p + "\\n").code(); }},
         {"RemoveDirectory",
-         [&](const std::string& p) { return windows.RemoveDirectory(p).code(); }},
+         [&](const std::string& p) { return windows.files().RemoveDirectory(p).code(); }},
         {"GetShortPathName",
-         [&](const std::string& p) { return windows.GetShortPathName(p).code(); }},
-        {"ReadFile", [&](const std::string& p) { return windows.ReadFile(p).code(); }},
-        {"WriteFile", [&](const std::string& p) { return windows.WriteFile(p, "").code(); }},
-        {"AppendFile", [&](const std::string& p) { return windows.AppendFile(p, "").code(); }},
+         [&](const std::string& p) { return windows.files().GetShortPathName(p).code(); }},
+        {"ReadFile", [&](const std::string& p) { return windows.files().ReadFile(p).code(); }},
+        {"WriteFile",
+         [&](const std::string& p) { return windows.files().WriteFile(p, "").code(); }},
+        {"AppendFile",
+         [&](const std::string& p) { return windows.files().AppendFile(p, "").code(); }},
         {"WriteString",
-         [&](const std::string& p) { return windows.WriteString("s", "k", "v", p).code(); }},
+         [&](const std::string& p) {
+             return windows.profile().WriteString("s", "k", "v", p).code();
+         }},
     };
     for (const auto& [name, call] : calls) {
         EXPECT_EQ(call("D:\\Mira Maps\\set1"), win::kNotReady) << name;
@@ -452,33 +460,34 @@ TEST_F(FileSystemTest, DrivesAndMissingMedia) {
     EXPECT_EQ(windows.Contents("D:\\Mira Maps\\set1\\m.map"), "m") << State();
     // Building on a drive not added adds it, fixed and ready.
     windows.PutFile("F:\\Later\\korvex.exe", "MZ");
-    EXPECT_EQ(windows.GetDriveType("F:\\"), DriveType::Fixed);
-    EXPECT_EQ(windows.ReadFile("F:\\Later\\korvex.exe").value_or(""), "MZ");
+    EXPECT_EQ(windows.files().GetDriveType("F:\\"), DriveType::Fixed);
+    EXPECT_EQ(windows.files().ReadFile("F:\\Later\\korvex.exe").value_or(""), "MZ");
     EXPECT_THROW(windows.PutFile("F:\\Later\\korvex.exe\\below", ""), std::invalid_argument);
     windows.SetMediaPresent('D', true);
-    EXPECT_EQ(List(windows, "D:\\Mira Maps\\set1\\*.map").names, Names{"m.map"});
+    EXPECT_EQ(List(windows.files(), "D:\\Mira Maps\\set1\\*.map").names, Names{"m.map"});
 }
 
 TEST_F(FileSystemTest, ADriveHoldsNoMoreThanItsCapacity) {
     windows.AddDrive('D', DriveType::Fixed);
     windows.SetCapacity('D', 10);
     windows.PutFile("C:\\six", "123456");
-    ASSERT_TRUE(windows.WriteFile("D:\\a", "1234").ok());
-    EXPECT_EQ(windows.WriteFile("D:\\b", "1234567").code(), win::kDiskFull);
+    ASSERT_TRUE(windows.files().WriteFile("D:\\a", "1234").ok());
+    EXPECT_EQ(windows.files().WriteFile("D:\\b", "1234567").code(), win::kDiskFull);
     EXPECT_FALSE(windows.Exists("D:\\b"));
-    EXPECT_EQ(windows.WriteFile("D:\\a", "12345678901").code(), win::kDiskFull);
+    EXPECT_EQ(windows.files().WriteFile("D:\\a", "12345678901").code(), win::kDiskFull);
     EXPECT_EQ(windows.Contents("D:\\a"), "1234");
-    EXPECT_EQ(windows.AppendFile("D:\\a", "1234567").code(), win::kDiskFull);
+    EXPECT_EQ(windows.files().AppendFile("D:\\a", "1234567").code(), win::kDiskFull);
     EXPECT_EQ(windows.Contents("D:\\a"), "1234");
-    EXPECT_EQ(windows.CopyFile("C:\\six", "D:\\a").code(), win::kSuccess); // replaces 4 bytes
-    EXPECT_EQ(windows.CopyFile("C:\\six", "D:\\c").code(), win::kDiskFull);
+    EXPECT_EQ(windows.files().CopyFile("C:\\six", "D:\\a").code(),
+              win::kSuccess); // replaces 4 bytes
+    EXPECT_EQ(windows.files().CopyFile("C:\\six", "D:\\c").code(), win::kDiskFull);
     EXPECT_FALSE(windows.Exists("D:\\c")) << "no partial copy";
-    EXPECT_EQ(windows.MoveFile("C:\\six", "D:\\moved").code(), win::kDiskFull);
+    EXPECT_EQ(windows.files().MoveFile("C:\\six", "D:\\moved").code(), win::kDiskFull);
     EXPECT_TRUE(windows.Exists("C:\\six"));
-    ASSERT_TRUE(windows.WriteFile("D:\\b", "1234").ok()); // exactly full
-    EXPECT_EQ(windows.WriteString("s", "k", "v", "D:\\x.ini").code(), win::kDiskFull);
-    ASSERT_TRUE(windows.DeleteFile("D:\\a").ok());
-    EXPECT_TRUE(windows.MoveFile("C:\\six", "D:\\moved").ok()) << State();
+    ASSERT_TRUE(windows.files().WriteFile("D:\\b", "1234").ok()); // exactly full
+    EXPECT_EQ(windows.profile().WriteString("s", "k", "v", "D:\\x.ini").code(), win::kDiskFull);
+    ASSERT_TRUE(windows.files().DeleteFile("D:\\a").ok());
+    EXPECT_TRUE(windows.files().MoveFile("C:\\six", "D:\\moved").ok()) << State();
 }
 
 TEST_F(FileSystemTest, ShortNamesAreGeneratedPerDirectory) {
@@ -502,13 +511,14 @@ TEST_F(FileSystemTest, ShortNamesAreGeneratedPerDirectory) {
     }
     windows.MakeDirectories("C:\\Many");
     for (int i = 1; i <= 10; ++i) {
-        ASSERT_TRUE(windows.WriteFile("C:\\Many\\LongName" + std::to_string(i) + ".txt", "").ok());
+        ASSERT_TRUE(
+            windows.files().WriteFile("C:\\Many\\LongName" + std::to_string(i) + ".txt", "").ok());
     }
     EXPECT_EQ(windows.ShortNameOf("C:\\Many\\LongName9.txt"), "LONGNA~9.TXT");
     EXPECT_EQ(windows.ShortNameOf("C:\\Many\\LongName10.txt"), "LONGN~10.TXT");
     // Paths may use the short names.
     EXPECT_TRUE(windows.IsDirectoryAt("C:\\progra~1\\LONGFI~1.TEX"));
-    EXPECT_EQ(windows.CreateDirectory("C:\\PROGRA~2").code(), win::kAlreadyExists);
+    EXPECT_EQ(windows.files().CreateDirectory("C:\\PROGRA~2").code(), win::kAlreadyExists);
     // A drive that generates none.
     windows.AddDrive('D', DriveType::Fixed);
     windows.PutFile("D:\\Mira Maps\\x", "");
@@ -518,10 +528,12 @@ TEST_F(FileSystemTest, ShortNamesAreGeneratedPerDirectory) {
 TEST_F(FileSystemTest, AMovedEntryGetsANewShortName) {
     windows.PutFile("C:\\One\\Long File Name.txt", "taken");
     windows.PutFile("C:\\Two\\Long File Name.txt", "moving");
-    ASSERT_TRUE(
-        windows.MoveFile("C:\\Two\\Long File Name.txt", "C:\\One\\Long File Names.txt").ok());
+    ASSERT_TRUE(windows.files()
+                    .MoveFile("C:\\Two\\Long File Name.txt", "C:\\One\\Long File Names.txt")
+                    .ok());
     EXPECT_EQ(windows.ShortNameOf("C:\\One\\Long File Names.txt"), "LONGFI~2.TXT");
-    ASSERT_TRUE(windows.MoveFile("C:\\ONE\\LONGFI~2.TXT", "C:\\One\\Another Name.txt").ok());
+    ASSERT_TRUE(
+        windows.files().MoveFile("C:\\ONE\\LONGFI~2.TXT", "C:\\One\\Another Name.txt").ok());
     EXPECT_EQ(windows.ShortNameOf("C:\\One\\Another Name.txt"), "ANOTHE~1.TXT");
     EXPECT_FALSE(windows.Exists("C:\\One\\LONGFI~2.TXT"));
 }
@@ -541,12 +553,13 @@ TEST_F(FileSystemTest, ShortPathNamesReplaceEachComponent) {
         {"C:\\", "C:\\"},
     };
     for (const Row& row : rows) {
-        EXPECT_EQ(windows.GetShortPathName(row.path).value_or("<failed>"), row.shortPath)
+        EXPECT_EQ(windows.files().GetShortPathName(row.path).value_or("<failed>"), row.shortPath)
             << row.path;
     }
-    EXPECT_EQ(windows.GetShortPathName("C:\\Program Files\\missing").code(), win::kFileNotFound);
-    EXPECT_EQ(windows.GetShortPathName("C:\\missing\\x").code(), win::kFileNotFound);
-    EXPECT_EQ(windows.GetShortPathName("C:\\Apps\\Control\\korvex.exe\\x").code(),
+    EXPECT_EQ(windows.files().GetShortPathName("C:\\Program Files\\missing").code(),
+              win::kFileNotFound);
+    EXPECT_EQ(windows.files().GetShortPathName("C:\\missing\\x").code(), win::kFileNotFound);
+    EXPECT_EQ(windows.files().GetShortPathName("C:\\Apps\\Control\\korvex.exe\\x").code(),
               win::kFileNotFound);
 }
 
@@ -554,18 +567,19 @@ TEST_F(FileSystemTest, JunctionsLeadIntoTheirTargetAndLoopsEnd) {
     windows.PutFile("C:\\Target\\f.txt", "through");
     windows.MakeJunction("C:\\Link", "C:\\Target");
     windows.MakeJunction("C:\\Target\\loop", "c:/target/");
-    EXPECT_EQ(windows.GetAttributes("C:\\Link").value(), attr::kDirectory | attr::kReparsePoint);
-    EXPECT_EQ(windows.ReadFile("C:\\Link\\f.txt").value_or(""), "through");
-    EXPECT_EQ(windows.ReadFile("C:\\Link\\loop\\loop\\f.txt").value_or(""), "through");
-    EXPECT_EQ(List(windows, "C:\\Link\\*").names, (Names{".", "..", "f.txt", "loop"}));
-    ASSERT_TRUE(windows.WriteFile("C:\\Link\\new.txt", "n").ok());
+    EXPECT_EQ(windows.files().GetAttributes("C:\\Link").value(),
+              attr::kDirectory | attr::kReparsePoint);
+    EXPECT_EQ(windows.files().ReadFile("C:\\Link\\f.txt").value_or(""), "through");
+    EXPECT_EQ(windows.files().ReadFile("C:\\Link\\loop\\loop\\f.txt").value_or(""), "through");
+    EXPECT_EQ(List(windows.files(), "C:\\Link\\*").names, (Names{".", "..", "f.txt", "loop"}));
+    ASSERT_TRUE(windows.files().WriteFile("C:\\Link\\new.txt", "n").ok());
     EXPECT_EQ(windows.Contents("C:\\Target\\new.txt"), "n");
 
     std::string deep = "C:\\Target";
     for (int i = 0; i < 64; ++i) {
         deep += "\\loop";
     }
-    EXPECT_EQ(windows.GetAttributes(deep + "\\f.txt").code(), win::kCantResolveFilename);
+    EXPECT_EQ(windows.files().GetAttributes(deep + "\\f.txt").code(), win::kCantResolveFilename);
     EXPECT_FALSE(windows.Exists(deep + "\\f.txt"));
     EXPECT_TRUE(windows.Exists(deep)) << "63 junctions on the way, the last one not entered";
     EXPECT_EQ(windows.Tree("C:\\"),
@@ -573,8 +587,8 @@ TEST_F(FileSystemTest, JunctionsLeadIntoTheirTargetAndLoopsEnd) {
                      "Target\\loop\\ -> C:\\target", "Target\\new.txt", "WINDOWS\\"}));
     EXPECT_NE(State().find("loop\\ -> C:\\target"), std::string::npos);
 
-    EXPECT_EQ(windows.DeleteFile("C:\\Link").code(), win::kAccessDenied);
-    ASSERT_TRUE(windows.RemoveDirectory("C:\\Link").ok()); // the link only
+    EXPECT_EQ(windows.files().DeleteFile("C:\\Link").code(), win::kAccessDenied);
+    ASSERT_TRUE(windows.files().RemoveDirectory("C:\\Link").ok()); // the link only
     EXPECT_FALSE(windows.Exists("C:\\Link"));
     EXPECT_TRUE(windows.Exists("C:\\Target\\f.txt"));
 }
@@ -604,15 +618,15 @@ TEST_F(FileSystemTest, CopiesOfLargeTreesStayFast) {
     }
     windows.MakeDirectories("C:\\Copy");
     int copied = 0;
-    const Listing directories = List(windows, "C:\\Big\\*");
+    const Listing directories = List(windows.files(), "C:\\Big\\*");
     for (const std::string& directory : directories.names) {
         if (directory == "." || directory == "..") {
             continue;
         }
-        ASSERT_TRUE(windows.CreateDirectory("C:\\Copy\\" + directory).ok());
-        const Listing files = List(windows, "C:\\Big\\" + directory + "\\*.map");
+        ASSERT_TRUE(windows.files().CreateDirectory("C:\\Copy\\" + directory).ok());
+        const Listing files = List(windows.files(), "C:\\Big\\" + directory + "\\*.map");
         for (const std::string& file : files.names) {
-            ASSERT_TRUE(windows
+            ASSERT_TRUE(windows.files()
                             .CopyFile("C:\\Big\\" + directory + "\\" + file,
                                       "C:\\Copy\\" + directory + "\\" + file)
                             .ok());

@@ -79,8 +79,10 @@ TEST(WriteIniKey, LargeFilesAreLinear) {
 class ProfileTest : public testing::MemoryTest {};
 
 TEST_F(ProfileTest, ANameAloneIsAFileOfTheWindowsDirectory) {
-    ASSERT_TRUE(windows.WriteString("Comms", "Link Type", "Serial-System", "NELK.INI").ok());
-    ASSERT_TRUE(windows.WriteString("comms", "Ethernet Type", "Winsock", "nelk.ini").ok());
+    ASSERT_TRUE(
+        windows.profile().WriteString("Comms", "Link Type", "Serial-System", "NELK.INI").ok());
+    ASSERT_TRUE(
+        windows.profile().WriteString("comms", "Ethernet Type", "Winsock", "nelk.ini").ok());
     EXPECT_EQ(windows.Contents("C:\\WINDOWS\\NELK.INI"),
               "[Comms]\r\nLink Type=Serial-System\r\nEthernet Type=Winsock\r\n")
         << State();
@@ -88,14 +90,14 @@ TEST_F(ProfileTest, ANameAloneIsAFileOfTheWindowsDirectory) {
 
     windows.AddDrive('D', platform::DriveType::Fixed);
     windows.SetWindowsDirectory("D:\\WINNT");
-    ASSERT_TRUE(windows.WriteString("A", "k", "v", "X.INI").ok());
+    ASSERT_TRUE(windows.profile().WriteString("A", "k", "v", "X.INI").ok());
     EXPECT_TRUE(windows.Exists("D:\\WINNT\\X.INI"));
 
     // With a directory part the path is used as given, relative ones too.
     windows.SetCurrentDirectory("C:\\Apps");
     windows.MakeDirectories("C:\\Apps\\conf");
-    ASSERT_TRUE(windows.WriteString("A", "k", "v", "conf\\local.ini").ok());
-    ASSERT_TRUE(windows.WriteString("A", "k", "v", "C:/Apps/other.ini").ok());
+    ASSERT_TRUE(windows.profile().WriteString("A", "k", "v", "conf\\local.ini").ok());
+    ASSERT_TRUE(windows.profile().WriteString("A", "k", "v", "C:/Apps/other.ini").ok());
     EXPECT_TRUE(windows.Exists("C:\\Apps\\conf\\local.ini"));
     EXPECT_TRUE(windows.Exists("C:\\Apps\\other.ini"));
     EXPECT_EQ(windows.Count(Operation::WriteProfileString), 5u);
@@ -104,7 +106,8 @@ TEST_F(ProfileTest, ANameAloneIsAFileOfTheWindowsDirectory) {
 TEST_F(ProfileTest, KeepsTheBytesOfAnExistingFile) {
     const std::string before = "; settings\n[Comms]\nLink Type = Serial\n\n[Multiple Maps]\n";
     windows.PutFile("C:\\WINDOWS\\NELK.INI", before, platform::attr::kHidden);
-    ASSERT_TRUE(windows.WriteString("COMMS", "link type", "Ethernet-System", "NELK.INI").ok());
+    ASSERT_TRUE(
+        windows.profile().WriteString("COMMS", "link type", "Ethernet-System", "NELK.INI").ok());
     EXPECT_EQ(windows.Contents("C:\\WINDOWS\\NELK.INI"),
               "; settings\n[Comms]\nLink Type =Ethernet-System\n\n[Multiple Maps]\n");
     EXPECT_EQ(windows.AttributesOf("C:\\WINDOWS\\NELK.INI"),
@@ -124,7 +127,8 @@ TEST_F(ProfileTest, FailuresLeaveTheFileAsItWas) {
         {"C:\\a|b.ini", win::kInvalidName},
     };
     for (const Row& row : rows) {
-        EXPECT_EQ(windows.WriteString("Section", "key", "value", row.file).code(), row.code)
+        EXPECT_EQ(windows.profile().WriteString("Section", "key", "value", row.file).code(),
+                  row.code)
             << row.file;
     }
     EXPECT_EQ(windows.Contents("C:\\ro.ini"), "[A]\r\n");

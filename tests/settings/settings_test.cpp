@@ -259,7 +259,7 @@ TEST_F(SettingsTest, ConfigPathIsTheShortFormWhenItFits) {
             machine.MakeDirectories(row.make);
         }
         if (row.shortFormLonger) {
-            auto shortForm = machine.GetShortPathName(row.installDir);
+            auto shortForm = machine.files().GetShortPathName(row.installDir);
             ASSERT_TRUE(shortForm.ok()) << row.installDir;
             ASSERT_GT(shortForm.value().size(), std::string(row.installDir).size());
         }

@@ -107,7 +107,7 @@ struct Scenario {
 Outcome Logged(MemoryWindows& windows, const std::string& answers, const std::string& questions,
                const std::function<int(platform::Platform&)>& body) {
     MemoryWindows logBook;
-    platform::Log log(logBook, logBook, questions, "C:\\run.log");
+    platform::Log log(logBook.files(), logBook.system(), questions, "C:\\run.log");
     std::string error;
     auto parsed = unattended::AnswerFile::Parse(answers,
                                                 questions == "upgradeprep"
@@ -116,10 +116,10 @@ Outcome Logged(MemoryWindows& windows, const std::string& answers, const std::st
                                                 error);
     EXPECT_TRUE(parsed) << error;
     unattended::AnswerFileUserInterface answering(*parsed, questions);
-    unattended::LoggingFileSystem files(windows, log);
-    unattended::LoggingProfile profile(windows, log);
+    unattended::LoggingFileSystem files(windows.files(), log);
+    unattended::LoggingProfile profile(windows.profile(), log);
     unattended::LoggingUserInterface ui(answering, log);
-    platform::Platform machine{files, profile, windows, windows, ui, log};
+    platform::Platform machine{files, profile, windows.installer(), windows.system(), ui, log};
     Outcome outcome;
     outcome.exitCode = body(machine);
     outcome.log = logBook.Contents("C:\\run.log").value_or("");

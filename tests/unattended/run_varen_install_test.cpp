@@ -28,7 +28,8 @@ protected:
 
     int Run(const std::string& answers) {
         return RunVarenInstall({answers, "", "C:\\run.log"},
-                               {windows, windows, windows, windows, windows.ui()});
+                               {windows.files(), windows.profile(), windows.installer(),
+                                windows.system(), windows.ui()});
     }
     std::string Log() const { return windows.Contents("C:\\run.log").value_or(""); }
 
@@ -60,9 +61,10 @@ TEST_F(RunVarenInstallTest, AnUnansweredQuestionStopsThereWith1603) {
 TEST_F(RunVarenInstallTest, NotInstalledEndsWith1605WithoutAWindow) {
     memory::MemoryWindows empty;
     empty.PutFile("C:\\answers.ini", "[VarenInstall]\r\n");
-    EXPECT_EQ(
-        RunVarenInstall({"C:\\answers.ini", "", ""}, {empty, empty, empty, empty, empty.ui()}),
-        exit_code::kNotInstalled);
+    EXPECT_EQ(RunVarenInstall(
+                  {"C:\\answers.ini", "", ""},
+                  {empty.files(), empty.profile(), empty.installer(), empty.system(), empty.ui()}),
+              exit_code::kNotInstalled);
     EXPECT_TRUE(empty.ui().transcript().empty());
 }
 

@@ -29,7 +29,10 @@ MessageBoxRequest Question(std::string prompt, std::string text = "A question?")
 
 class SessionTest : public ::testing::Test {
 protected:
-    Services services() { return {windows, windows, windows, windows, windows.ui()}; }
+    Services services() {
+        return {windows.files(), windows.profile(), windows.installer(), windows.system(),
+                windows.ui()};
+    }
     std::string Log() const { return windows.Contents("C:\\run.log").value_or(""); }
 
     memory::MemoryWindows windows;

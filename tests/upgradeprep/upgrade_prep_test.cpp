@@ -112,10 +112,11 @@ private:
 // machine of its own, so the log's writes neither count nor fail with the machine's.
 struct TestMachine {
     MemoryWindows windows;
-    RecordingFileSystem files{windows};
+    RecordingFileSystem files{windows.files()};
     MemoryWindows logBook;
-    platform::Log log{logBook, logBook, "upgradeprep", "C:\\upgradeprep.log"};
-    platform::Platform platform{files, windows, windows, windows, windows.ui(), log};
+    platform::Log log{logBook.files(), logBook.system(), "upgradeprep", "C:\\upgradeprep.log"};
+    platform::Platform platform{
+        files, windows.profile(), windows.installer(), windows.system(), windows.ui(), log};
 
     int Run(std::string_view commandLine = "upgradeprep.exe 7.1") {
         return RunUpgradePrep(platform, commandLine);
