@@ -1,5 +1,5 @@
-# korvex_add_test(NAME name SOURCES ... LIBS ...): one GoogleTest executable, registered with
-# CTest. Cross builds run it through CMAKE_CROSSCOMPILING_EMULATOR (wine).
+# korvex_add_test: one GoogleTest executable, registered with CTest. Cross builds run it through
+# CMAKE_CROSSCOMPILING_EMULATOR (wine).
 if(NOT TARGET gtest)
   set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
   set(gtest_force_shared_crt OFF CACHE BOOL "" FORCE)
@@ -7,12 +7,24 @@ if(NOT TARGET gtest)
   add_subdirectory(${KORVEX_GTEST_SOURCE} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
 endif()
 
+# Screenshots of the desktop tests land here, as PNG files.
+set(KORVEX_SCREENSHOTS ${PROJECT_SOURCE_DIR}/build/gui-screenshots)
+
+# korvex_add_test(NAME name SOURCES ... LIBS ... [GUI]): GUI marks a test of real windows (Win32
+# builds only): it runs alone, after the desktop is set up, and saves its screenshots.
 function(korvex_add_test)
-  cmake_parse_arguments(T "" "NAME" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(T "GUI" "NAME" "SOURCES;LIBS" ${ARGN})
+  if(T_GUI AND NOT WIN32)
+    return()
+  endif()
   add_executable(${T_NAME} ${T_SOURCES})
   target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} korvex_options GTest::gtest GTest::gmock
                                           GTest::gtest_main)
   target_include_directories(${T_NAME} PRIVATE ${PROJECT_SOURCE_DIR} ${PROJECT_SOURCE_DIR}/tests)
   add_test(NAME ${T_NAME} COMMAND ${T_NAME})
   set_tests_properties(${T_NAME} PROPERTIES TIMEOUT 900)
+  if(T_GUI)
+    set_tests_properties(${T_NAME} PROPERTIES FIXTURES_REQUIRED korvex_gui RUN_SERIAL TRUE
+                         ENVIRONMENT "KORVEX_GUI_SCREENSHOTS=Z:${KORVEX_SCREENSHOTS}")
+  endif()
 endfunction()

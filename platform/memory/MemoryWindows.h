@@ -58,6 +58,7 @@ public:
     MemoryInstaller& installer() { return installer_; }
     MemorySystemInfo& system() { return system_; }
     ScriptedUserInterface& ui() { return ui_; }
+    const ScriptedUserInterface& ui() const { return ui_; }
 
     // --- Building the machine (not counted, never failed) ---
     void AddDrive(char letter, platform::DriveType type, bool mediaPresent = true);
