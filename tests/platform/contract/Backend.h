@@ -15,7 +15,7 @@
 
 namespace korvex::contract {
 
-// The product that tests/contract/msi/probe.wxs installs, and that the in-memory machine is
+// The product that tests/platform/contract/msi/probe.wxs installs, and that the in-memory machine is
 // given with AddProduct. The codes are the package's own, written as Windows Installer
 // answers them (upper-case GUIDs in braces).
 namespace probe {

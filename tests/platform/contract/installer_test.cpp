@@ -1,4 +1,4 @@
-// Windows Installer queries about the probe product: installed from tests/contract/msi under
+// Windows Installer queries about the probe product: installed from tests/platform/contract/msi under
 // Wine by scripts/contract-wine, registered with AddProduct in memory.
 #include "platform/contract/ContractTest.h"
 
