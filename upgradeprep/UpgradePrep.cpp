@@ -281,6 +281,10 @@ void DeleteShortcuts(Platform& machine) {
         machine.log.Write("shortcuts", "", "not deleted: " + windows.error().Describe());
         return;
     }
+    // Here and in the preservation and deletion below, every file operation is tried once and
+    // the run goes on whatever its outcome: its answer to the installation is its exit code.
+    // With KORVEX_LOG set, the logging layer writes each operation's outcome, a failure with
+    // its Windows error.
     const std::string startMenu = windows.value() + "\\start menu\\programs\\korvex\\";
     for (const DirectoryEntry& entry : List(machine.files, startMenu + "*.lnk")) {
         (void)machine.files.DeleteFile(startMenu + entry.name);

@@ -59,9 +59,9 @@ inline std::string TickedSystems(const platform::DialogModel& dialog) {
     return unattended::FormatNumberList(systems);
 }
 
-// Writes one key through the profile-string service. The outcome is not acted on: a failed
-// write leaves the file as it was and the next write still happens; the run's logging layer
-// records every write with its outcome.
+// Writes one key through the profile-string service. The outcome is not acted on here: a
+// failed write leaves the file as it was and the next write still happens; the run's profile
+// service remembers the failure, and the run lists it at its end.
 inline void WriteIniKey(platform::Platform& machine, std::string_view file,
                         std::string_view section, std::string_view key, std::string_view value) {
     (void)machine.profile.WriteString(section, key, value, file);

@@ -92,6 +92,12 @@ void ShowWarning(Platform& machine, std::string text) {
     (void)machine.ui.ShowMessage(request);
 }
 
+void NoteStoppedCopy(KorvexConfig& run, const WinError& failure) {
+    if (failure.operation == "list" || failure.operation == "read attributes") {
+        run.failedChanges.push_back({failure.operation + " " + failure.path, failure});
+    }
+}
+
 namespace {
 
 // Finds the product and fills the installation context. False when the run cannot go on.
@@ -164,15 +170,26 @@ int RunSteps(KorvexConfig& run) {
 } // namespace
 
 int Main(KorvexConfig& run) {
+    int code = exit_code::kFailed;
     try {
-        const int code = RunSteps(run);
-        run.machine.log.Write("end", "", "exit code " + std::to_string(code));
-        return code;
+        code = RunSteps(run);
+        if (!run.failedChanges.empty()) {
+            std::string text = "The installation is not complete: these changes failed.";
+            for (const FailedChange& failed : run.failedChanges) {
+                text += "\n" + failed.Describe();
+            }
+            ShowWarning(run.machine, std::move(text));
+            code = exit_code::kFailed;
+        }
     } catch (const platform::RunStopped& stopped) {
         run.machine.ui.SetWaitCursor(false);
         run.machine.log.Write("stop", stopped.what(), "exit code 1603");
-        return exit_code::kFailed;
+        for (const FailedChange& failed : run.failedChanges) {
+            run.machine.log.Write("failed", failed.what, failed.error.Describe());
+        }
     }
+    run.machine.log.Write("end", "", "exit code " + std::to_string(code));
+    return code;
 }
 
 } // namespace korvex::frontend

@@ -8,6 +8,7 @@
 
 #include "frontend/dialogs/KORVExConf.h"
 #include "frontend/dialogs/SystemType.h"
+#include "frontend/driver/FailedChanges.h"
 #include "frontend/maps/MiraCopy.h"
 #include "platform/Error.h"
 #include "platform/Platform.h"
@@ -39,12 +40,23 @@ constexpr int kNotInstalled = 1605; // no installed KORVEx found
 
 // One run of the front end, owned by the entry point and passed to every step.
 struct KorvexConfig {
-    explicit KorvexConfig(platform::Platform& machine) : machine(machine) {}
+    explicit KorvexConfig(platform::Platform& services)
+        : watchedFiles(services.files, failedChanges),
+          watchedProfile(services.profile, failedChanges), machine{
+                                                               watchedFiles,       watchedProfile,
+                                                               services.installer, services.system,
+                                                               services.ui,        services.log} {}
     // The dialogs hold references into the run, so a run is never copied.
     KorvexConfig(const KorvexConfig&) = delete;
     KorvexConfig& operator=(const KorvexConfig&) = delete;
 
-    platform::Platform& machine;
+    // Every change of the run that failed, in order (a failed step that changed nothing, such
+    // as a listing of a tree to copy, is added by the step).
+    FailedChanges failedChanges;
+    WatchedFileSystem watchedFiles;
+    WatchedProfile watchedProfile;
+    // The machine as the steps see it: its services, with the failed changes remembered.
+    platform::Platform machine;
     InstallationContext context;
     ConfigurationRecord record;
     // The dialogs, each created on its first use and kept to the end of the run, so that its
@@ -71,11 +83,16 @@ bool FileExists(platform::FileSystem& files, std::string_view path);
 // "hhmmss" of a local time.
 std::string BackupStamp(const platform::LocalTime& time);
 
-// Runs the installation steps in their fixed order and returns the process exit code.
+// Runs the installation steps in their fixed order and returns the process exit code. When any
+// change failed, the run ends with one warning listing them and exit code 1603.
 int Main(KorvexConfig& run);
 
 // A message box with the OK button alone and the warning icon, titled "VarenInstall", for the
 // failures the run reports and goes on after.
 void ShowWarning(platform::Platform& machine, std::string text);
+
+// A tree copy of a step stopped: a failure that changed nothing (a listing, an attribute
+// query) is added to the run's failed changes, as the failed copy or directory creation is.
+void NoteStoppedCopy(KorvexConfig& run, const WinError& failure);
 
 } // namespace korvex::frontend

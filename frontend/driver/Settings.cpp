@@ -26,7 +26,9 @@ bool AskYes(Platform& machine, std::string text, std::string title, std::string_
 
 // A map step stopped part-way. The step left the hourglass on; the run goes on with the next
 // step, so the user is told what was not copied and why.
-void ReportMapFailure(Platform& machine, const std::string& step, const WinError& failure) {
+void ReportMapFailure(KorvexConfig& run, const std::string& step, const WinError& failure) {
+    Platform& machine = run.machine;
+    NoteStoppedCopy(run, failure);
     machine.ui.SetWaitCursor(false);
     machine.log.Write("map-step", step, failure.DescribeWhere());
     ShowWarning(machine, step + " stopped: could not " + failure.operation + " " + failure.path +
@@ -50,7 +52,7 @@ void UpdateKorvexSettings(KorvexConfig& run) {
         (void)machine.ui.ShowDialog(*run.korvexConf);
         if (run.korvexConf->mapsfromccf) {
             if (Status copied = CopyCcfMaps(machine, context.InstallRoot); !copied.ok()) {
-                ReportMapFailure(machine,
+                ReportMapFailure(run,
                                  "Copying the CCF maps from " + std::string(kCcfMapDirectory) +
                                      " to " + context.InstallRoot + "TELMIMAP",
                                  copied.error());
@@ -59,7 +61,7 @@ void UpdateKorvexSettings(KorvexConfig& run) {
         if (run.korvexConf->CopyMiraMaps) {
             if (Status copied = InstallMiraMaps(machine, run.miraCopy, context.InstallRoot);
                 !copied.ok()) {
-                ReportMapFailure(machine,
+                ReportMapFailure(run,
                                  "Copying the Mira maps to " + context.InstallRoot + "TELMIMAP",
                                  copied.error());
             }

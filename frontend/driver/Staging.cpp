@@ -14,8 +14,8 @@ namespace attr = platform::attr;
 
 void StageNetworkFiles(KorvexConfig& run) {
     const std::string& windows = run.context.WindowsDir;
-    // Results are not examined: a missing source leaves the destination as it was, and the
-    // file system's log line records it.
+    // The step goes on after a failed copy; the run's file system remembers the failure and the
+    // run lists it at its end (so do the other staging steps).
     (void)run.machine.files.CopyFile(windows + "\\hosts.ymv",
                                      windows + "\\system32\\drivers\\etc\\hosts.ymv");
     (void)run.machine.files.CopyFile(windows + "\\services.ymv",
@@ -47,6 +47,7 @@ void CopyTreeIfMissing(KorvexConfig& run, std::string_view name) {
     machine.ui.SetWaitCursor(false);
     if (!copied.ok()) {
         const WinError& failed = copied.error();
+        NoteStoppedCopy(run, failed);
         machine.log.Write("copy-tree", source + " " + destination, failed.DescribeWhere());
         ShowWarning(machine, "The " + std::string(name) +
                                  " directory was not copied completely from " + source + " to " +
@@ -179,10 +180,14 @@ void OfferNewConfigFiles(KorvexConfig& run) {
         if (machine.ui.ShowMessage(request) != platform::Answer::Yes) {
             continue;
         }
-        // The current file is given up only for a delivered file that is really there; the
-        // copy replaces it in one step, so a failed copy leaves the current file in place.
-        if (!FileExists(machine.files, offer.delivered)) {
+        // The current file is given up only for a delivered file that is really there, hidden
+        // or not; the copy replaces it in one step, so a failed copy leaves the current file in
+        // place.
+        auto delivered = machine.files.GetAttributes(offer.delivered);
+        if (!delivered.ok() || platform::IsDirectory(delivered.value())) {
             machine.log.Write("keep", offer.current, offer.delivered + " is missing");
+            run.failedChanges.push_back({"replace " + offer.current + " with " + offer.delivered,
+                                         WinError::FromCode(win::kFileNotFound)});
             continue;
         }
         (void)machine.files.CopyFile(offer.delivered, offer.current);

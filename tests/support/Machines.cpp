@@ -31,6 +31,7 @@ void DeliverPackage(MemoryWindows& windows, std::string_view installDir) {
     windows.PutFile("C:\\WINDOWS\\zelmain.new", "[ZELMAIN]\r\nFrames=15\r\n");
     windows.PutFile("C:\\WINDOWS\\hosts.ymv", "hosts");
     windows.PutFile("C:\\WINDOWS\\services.ymv", "services");
+    windows.MakeDirectories("C:\\WINDOWS\\system32\\drivers\\etc"); // as on every Windows
 }
 
 void InstallKorvex(MemoryWindows& windows, std::string_view installDir) {

@@ -32,7 +32,7 @@ void RegisterKorvex(memory::MemoryWindows& windows, std::string_view installDir 
 // What the package delivers besides the registration: the main program, the map tree
 // TELMIMAP (S01\studio\shipped.map) and FIRMWARE (frame.bin) in the installation directory,
 // "csuinfo.new" and "cnetio.new" there, "zelmain.new", "hosts.ymv" and "services.ymv" in the
-// Windows directory.
+// Windows directory; and the directory system32\drivers\etc that every Windows has.
 void DeliverPackage(memory::MemoryWindows& windows, std::string_view installDir = kInstallDir);
 
 // RegisterKorvex and DeliverPackage.

@@ -160,6 +160,7 @@ void PrepareFrontEnd(MemoryWindows& windows, bool held) {
     windows.PutFile("C:\\WINDOWS\\ZELMAIN.INI", "[ZELMAIN]\r\nFrames=4\r\n");
     windows.PutFile("C:\\WINDOWS\\NELK.INI", "[Airtalker]\r\nEurope=03FF000000\r\n");
     windows.PutFile("C:\\WINDOWS\\hosts.ymv", "hosts");
+    windows.PutFile("C:\\WINDOWS\\services.ymv", "services");
     windows.MakeDirectories("C:\\WINDOWS\\system32\\drivers\\etc");
     windows.PutFile("C:\\MAP\\one.ccf", "ccf");
     windows.PutFile("C:\\MAP\\site\\two.ccf", "ccf 2");

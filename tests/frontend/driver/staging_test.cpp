@@ -128,30 +128,35 @@ TEST_F(StagingTest, OffersEachNewFileWithItsQuestion) {
               "Overwrite Current Zelmain.ini file ?\rPrevious setting will be lost");
 }
 
-// Yes never leaves the user without the current file: not when the ".new" file is missing,
-// not when the copy fails.
-TEST_F(StagingTest, YesKeepsTheCurrentFileWhenTheNewOneCannotReplaceIt) {
-    for (bool delivered : {false, true}) {
+// Yes replaces the current file with the delivered one, hidden or not; it never leaves the
+// user without the current file: not when the ".new" file is missing, not when the copy fails.
+// What did not happen is remembered as a failed change.
+TEST_F(StagingTest, YesReplacesTheCurrentFileOnlyWithADeliveredOne) {
+    enum Shape { kMissing, kCopyFails, kHidden };
+    for (Shape shape : {kMissing, kCopyFails, kHidden}) {
         memory::MemoryWindows machine;
         testing::InstallKorvex(machine);
         KorvexConfig offering(machine.platform());
         offering.context = run.context;
         machine.PutFile("C:\\Apps\\Control\\csuinfo.cfg", "my csuinfo");
-        machine.PutFile("C:\\Apps\\Control\\cnetio.ini", "my cnetio");
-        machine.PutFile("C:\\WINDOWS\\zelmain.ini", "my zelmain");
-        if (!delivered) {
+        if (shape == kMissing) {
             ASSERT_TRUE(machine.files().DeleteFile("C:\\Apps\\Control\\csuinfo.new").ok());
-        } else {
+        } else if (shape == kCopyFails) {
             machine.FailNth(Operation::CopyFile, 1, win::kDiskFull);
+        } else {
+            machine.PutAttributes("C:\\Apps\\Control\\csuinfo.new", attr::kArchive | attr::kHidden);
         }
-        for (int i = 0; i < 3; ++i) {
-            machine.ui().Answer(Answer::Yes);
-        }
+        machine.ui().Answer(Answer::Yes);
         OfferNewConfigFiles(offering);
-        EXPECT_EQ(File(machine, "C:\\Apps\\Control\\csuinfo.cfg"), "my csuinfo") << delivered;
+        EXPECT_EQ(File(machine, "C:\\Apps\\Control\\csuinfo.cfg"),
+                  shape == kHidden ? "csuinfo delivered" : "my csuinfo")
+            << shape;
         EXPECT_EQ(File(machine, "C:\\Apps\\Control\\cnetio.ini"), "cnetio delivered");
-        EXPECT_EQ(machine.ui().messages().at(0).request.text.substr(0, 32),
-                  "Overwrite Current CSUINFO file ?");
+        ASSERT_EQ(offering.failedChanges.size(), shape == kHidden ? 0u : 1u) << shape;
+        if (shape != kHidden) {
+            const std::string what = offering.failedChanges[0].what;
+            EXPECT_EQ(what.rfind(shape == kMissing ? "replace " : "copy ", 0), 0u) << what;
+        }
     }
 }
 
