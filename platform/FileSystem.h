@@ -25,7 +25,13 @@ constexpr std::uint32_t kVolumeLabel = 0x08;
 constexpr std::uint32_t kDirectory = 0x10;
 constexpr std::uint32_t kArchive = 0x20;
 constexpr std::uint32_t kNormal = 0x80;
+constexpr std::uint32_t kTemporary = 0x100;
+constexpr std::uint32_t kSparse = 0x200;
 constexpr std::uint32_t kReparsePoint = 0x400;
+constexpr std::uint32_t kCompressed = 0x800;
+constexpr std::uint32_t kOffline = 0x1000;
+constexpr std::uint32_t kNotContentIndexed = 0x2000;
+constexpr std::uint32_t kEncrypted = 0x4000;
 } // namespace attr
 
 // GetDriveType's answers.
@@ -37,6 +43,18 @@ enum class DriveType : std::uint32_t {
     Remote = 4,
     CdRom = 5,
     RamDisk = 6,
+};
+
+// What GetFileInformationByHandle tells of an open file or directory: its attributes, and the
+// volume serial number and file index that together name it on the machine, whatever path led
+// to it (a junction, a symbolic link, an 8.3 name, another case).
+struct FileInformation {
+    std::uint32_t attributes = 0;
+    std::uint32_t volumeSerial = 0;
+    std::uint64_t fileIndex = 0;
+    bool SameFileAs(const FileInformation& other) const {
+        return volumeSerial == other.volumeSerial && fileIndex == other.fileIndex;
+    }
 };
 
 struct DirectoryEntry {
@@ -72,6 +90,10 @@ public:
 
     // GetFileAttributes.
     virtual Result<std::uint32_t> GetAttributes(std::string_view path) = 0;
+    // CreateFile(path, 0, share all, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS) and
+    // GetFileInformationByHandle: links are followed to what they lead to. Fails as
+    // GetFileAttributes does for a missing path.
+    virtual Result<FileInformation> GetFileInformation(std::string_view path) = 0;
     // SetFileAttributes (a directory keeps its directory bit).
     virtual Status SetAttributes(std::string_view path, std::uint32_t attributes) = 0;
 
@@ -109,6 +131,16 @@ public:
     // GetWindowsDirectory, without a trailing backslash.
     virtual Result<std::string> WindowsDirectory() = 0;
 };
+
+// Whether an entry is an ordinary file: not a directory, hidden, system, read-only or a
+// reparse point, nor temporary, offline or encrypted (these stay where they are). The archive bit
+// (backup programs clear it), FILE_ATTRIBUTE_NORMAL, and the bits of how NTFS stores a file (not
+// content indexed, compressed, sparse) do not change what the entry is.
+inline bool IsOrdinaryFile(std::uint32_t attributes) {
+    constexpr std::uint32_t kStorage = attr::kArchive | attr::kNormal | attr::kNotContentIndexed |
+                                       attr::kCompressed | attr::kSparse;
+    return (attributes & ~kStorage) == 0;
+}
 
 // Whether an attribute value carries the directory bit.
 inline bool IsDirectory(std::uint32_t attributes) {

@@ -16,6 +16,9 @@ public:
     Result<std::uint32_t> GetAttributes(std::string_view path) override {
         return inner_.GetAttributes(path);
     }
+    Result<FileInformation> GetFileInformation(std::string_view path) override {
+        return inner_.GetFileInformation(path);
+    }
     Status SetAttributes(std::string_view path, std::uint32_t attributes) override {
         return inner_.SetAttributes(path, attributes);
     }

@@ -374,11 +374,11 @@ void DeleteEarlierVersion(Platform& machine, std::string_view root, bool keptCon
         (void)files.DeleteFile(program + std::string(name));
     }
 
-    // Only plain archived files go: read-only, hidden and system files, directories and files
-    // with the normal attribute stay.
+    // Only ordinary files go, whatever their archive and storage bits: read-only, hidden and
+    // system files, directories and links stay.
     const std::string tcpip = program + "tcpip\\";
     for (const DirectoryEntry& entry : List(files, program + "TCPIP\\*.*")) {
-        if (entry.attributes == platform::attr::kArchive) {
+        if (platform::IsOrdinaryFile(entry.attributes)) {
             (void)files.DeleteFile(tcpip + entry.name);
         }
     }

@@ -43,7 +43,7 @@ void CopyTreeIfMissing(KorvexConfig& run, std::string_view name) {
     }
     const std::string source = run.context.InstallDir + std::string(name);
     machine.ui.SetWaitCursor(true);
-    Status copied = CopyDirectoryTree(machine.files, source, destination);
+    Status copied = CopyDirectoryTree(machine, source, destination);
     machine.ui.SetWaitCursor(false);
     if (!copied.ok()) {
         const WinError& failed = copied.error();
@@ -89,13 +89,13 @@ std::string DescribeAttributes(std::uint32_t attributes) {
         }
     };
     add(attr::kDirectory, "a directory");
+    add(attr::kReparsePoint, "a link");
     add(attr::kReadOnly, "read-only");
     add(attr::kHidden, "hidden");
     add(attr::kSystem, "system");
-    if ((attributes & attr::kArchive) == 0 && (attributes & attr::kDirectory) == 0) {
-        out += out.empty() ? "" : ", ";
-        out += "not marked for archiving";
-    }
+    add(attr::kTemporary, "temporary");
+    add(attr::kOffline, "offline");
+    add(attr::kEncrypted, "encrypted");
     return out;
 }
 
@@ -110,8 +110,9 @@ void RestoreHeldFiles(KorvexConfig& run) {
     // never runs over a directory that is changing under it.
     std::vector<std::string> failedMoves;
     for (const HeldEntry& entry : ListHeld(files, holding)) {
-        // Only plain files that carry the archive bit and nothing else are restored.
-        if (entry.attributes != attr::kArchive) {
+        // Ordinary files are restored, whatever their archive and storage bits; directories,
+        // hidden, system and read-only files and links stay.
+        if (!platform::IsOrdinaryFile(entry.attributes)) {
             continue;
         }
         const std::string target = run.context.InstallDir + entry.name;

@@ -1,6 +1,7 @@
 // Directory test and tree copy over the platform's wildcard search.
 #include "frontend/fsutil/DirectoryTree.h"
 
+#include <algorithm>
 #include <vector>
 
 namespace korvex::frontend {
@@ -98,7 +99,17 @@ Status CopyDirectoryFiles(FileSystem& files, std::string_view source,
     return Status();
 }
 
-Status CopyDirectoryTree(FileSystem& files, std::string_view source, std::string_view destination) {
+namespace {
+
+// A directory on the way from the top of the copy to the one being copied.
+struct Ancestor {
+    platform::FileInformation information;
+    std::string path;
+};
+
+Status CopyLevel(platform::Platform& machine, std::string_view source, std::string_view destination,
+                 std::vector<Ancestor>& ancestors) {
+    FileSystem& files = machine.files;
     if (Status copied = CopyDirectoryFiles(files, source, destination); !copied.ok()) {
         return copied;
     }
@@ -114,21 +125,9 @@ Status CopyDirectoryTree(FileSystem& files, std::string_view source, std::string
             return FailedAt(search.error(), "list", std::string(source));
         }
         while (auto entry = search.value()->Next()) {
-            // The listing's attributes already tell files from directories: only a directory
-            // is asked for its own attributes, to confirm it and to see a reparse point. Files
-            // were copied by the file listing before; a query each would only cost time.
-            if (IsDotEntry(entry->name) || !IsListed(entry->attributes) ||
-                !platform::IsDirectory(entry->attributes)) {
-                continue;
-            }
-            std::string path = Join(source, entry->name);
-            auto attributes = files.GetAttributes(path);
-            if (!attributes.ok()) {
-                return FailedAt(attributes.error(), "read attributes", std::move(path));
-            }
-            // A junction or symbolic link may lead back up the tree: never descend into one.
-            if (platform::IsDirectory(attributes.value()) &&
-                (attributes.value() & attr::kReparsePoint) == 0) {
+            // The listing already tells files from directories: files were copied above.
+            if (!IsDotEntry(entry->name) && IsListed(entry->attributes) &&
+                platform::IsDirectory(entry->attributes)) {
                 subdirectories.push_back(std::move(entry->name));
             }
         }
@@ -137,12 +136,47 @@ Status CopyDirectoryTree(FileSystem& files, std::string_view source, std::string
         }
     }
     for (const std::string& name : subdirectories) {
-        if (Status copied = CopyDirectoryTree(files, Join(source, name), Join(destination, name));
-            !copied.ok()) {
+        std::string path = Join(source, name);
+        // Each directory is asked what it is once: a directory (a link leads on to one), and
+        // which one on the machine, so that a link back to a directory the copy is already in
+        // is not entered again.
+        auto information = files.GetFileInformation(path);
+        if (!information.ok()) {
+            return FailedAt(information.error(), "read attributes", std::move(path));
+        }
+        if (!platform::IsDirectory(information.value().attributes)) {
+            continue;
+        }
+        const auto loop =
+            std::find_if(ancestors.begin(), ancestors.end(), [&](const Ancestor& ancestor) {
+                return ancestor.information.SameFileAs(information.value());
+            });
+        if (loop != ancestors.end()) {
+            machine.log.Write("copy-tree skip", path,
+                              "a link back to " + loop->path + ", which is being copied");
+            continue;
+        }
+        ancestors.push_back({information.value(), path});
+        Status copied = CopyLevel(machine, path, Join(destination, name), ancestors);
+        ancestors.pop_back();
+        if (!copied.ok()) {
             return copied;
         }
     }
     return Status();
+}
+
+} // namespace
+
+Status CopyDirectoryTree(platform::Platform& machine, std::string_view source,
+                         std::string_view destination) {
+    std::vector<Ancestor> ancestors;
+    // The top's own identity, so that a link back to it is seen; when it cannot be read, the
+    // listing reports why.
+    if (auto top = machine.files.GetFileInformation(source); top.ok()) {
+        ancestors.push_back({top.value(), std::string(source)});
+    }
+    return CopyLevel(machine, source, destination, ancestors);
 }
 
 } // namespace korvex::frontend

@@ -8,6 +8,7 @@
 
 #include "platform/Error.h"
 #include "platform/FileSystem.h"
+#include "platform/Platform.h"
 
 namespace korvex::frontend {
 
@@ -29,12 +30,14 @@ bool DirectoryExists(platform::FileSystem& files, std::string_view path);
                                         std::string_view destination);
 
 // Copies a whole tree: the files of each directory before its subdirectories, depth first,
-// subdirectories in listing order; hidden and system files and directories are left out, and
-// so are directories that are reparse points (junctions, symbolic links), so a junction loop
-// cannot recurse forever. Files at the destination without a counterpart stay. At most one
-// directory listing is open at a time, and memory holds only one level's subdirectory names per
-// depth. The first failure ends the copy and is returned.
-[[nodiscard]] Status CopyDirectoryTree(platform::FileSystem& files, std::string_view source,
+// subdirectories in listing order; hidden and system files and directories are left out. A
+// linked directory (junction, symbolic link, mounted folder) is copied as the directory it
+// leads to, as Windows' own copy tools do, except a link back to a directory the copy is
+// already in: that one is not entered again, and the log says so. Files at the destination
+// without a counterpart stay. At most one directory listing is open at a time, and memory holds
+// only one level's subdirectory names per depth. The first failure ends the copy and is
+// returned.
+[[nodiscard]] Status CopyDirectoryTree(platform::Platform& machine, std::string_view source,
                                        std::string_view destination);
 
 } // namespace korvex::frontend

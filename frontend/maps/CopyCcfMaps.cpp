@@ -45,7 +45,7 @@ Status CopyCcfMaps(platform::Platform& machine, std::string_view driveRoot) {
             goAhead = machine.ui.ShowMessage(request) == Answer::Yes;
         }
         if (goAhead) {
-            if (Status copied = CopyDirectoryTree(machine.files, source, mapDirectory);
+            if (Status copied = CopyDirectoryTree(machine, source, mapDirectory);
                 !copied.ok()) {
                 return copied;
             }

@@ -114,7 +114,7 @@ Status InstallMiraMaps(platform::Platform& machine, std::optional<MiraCopy>& dia
                 }
             }
             const std::string from = *source + std::string(set.path);
-            if (Status copied = CopyDirectoryTree(machine.files, from, target); !copied.ok()) {
+            if (Status copied = CopyDirectoryTree(machine, from, target); !copied.ok()) {
                 return copied;
             }
             machine.log.Write("copy-tree", from + " " + target, "done");

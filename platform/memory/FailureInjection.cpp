@@ -31,6 +31,8 @@ std::string_view OperationName(Operation operation) {
         return "SearchNext";
     case Operation::GetAttributes:
         return "GetAttributes";
+    case Operation::GetFileInformation:
+        return "GetFileInformation";
     case Operation::SetAttributes:
         return "SetAttributes";
     case Operation::CopyFile:

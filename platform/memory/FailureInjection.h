@@ -20,6 +20,7 @@ enum class Operation {
     Search,
     SearchNext,
     GetAttributes,
+    GetFileInformation,
     SetAttributes,
     CopyFile,
     MoveFile,

@@ -37,10 +37,15 @@ namespace korvex::memory {
 
 // The attribute bits a file or directory stores; directory and reparse-point bits come from
 // what the entry is, and FILE_ATTRIBUTE_NORMAL is what an entry with no bit reports.
-constexpr std::uint32_t kStoredAttributes = platform::attr::kReadOnly | platform::attr::kHidden |
-                                            platform::attr::kSystem | platform::attr::kArchive |
-                                            0x100 /* temporary */ | 0x1000 /* offline */ |
-                                            0x2000 /* not content indexed */;
+// SetFileAttributes changes only the settable ones; how NTFS stores a file (compressed,
+// sparse, encrypted) is set by other means, here by the building helpers.
+constexpr std::uint32_t kSettableAttributes =
+    platform::attr::kReadOnly | platform::attr::kHidden | platform::attr::kSystem |
+    platform::attr::kArchive | platform::attr::kTemporary | platform::attr::kOffline |
+    platform::attr::kNotContentIndexed;
+constexpr std::uint32_t kStoredAttributes = kSettableAttributes | platform::attr::kSparse |
+                                            platform::attr::kCompressed |
+                                            platform::attr::kEncrypted;
 
 // A file, a directory, a junction or a drive's root.
 struct Node : std::enable_shared_from_this<Node> {

@@ -57,12 +57,34 @@ Result<std::uint32_t> MemoryFileSystem::GetAttributes(std::string_view path) {
     return Reported(*place.value().node);
 }
 
+Result<platform::FileInformation> MemoryFileSystem::GetFileInformation(std::string_view path) {
+    const auto place = machine_->Begin(Operation::GetFileInformation, {path}, Reach::Existing);
+    if (!place.ok()) {
+        return place.error();
+    }
+    // A node is one file on the machine: its address is its index, its drive's its volume.
+    Where where{place.value().drive, place.value().node.get()};
+    if (where.directory->IsJunction()) {
+        int reparses = 0;
+        auto target = machine_->Follow(*where.directory, Media::Honour, reparses);
+        if (!target.ok()) {
+            return target.error();
+        }
+        where = target.value();
+    }
+    return platform::FileInformation{
+        Reported(*where.directory),
+        static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(where.drive) >> 4),
+        reinterpret_cast<std::uintptr_t>(where.directory)};
+}
+
 Status MemoryFileSystem::SetAttributes(std::string_view path, std::uint32_t attributes) {
     const auto place = machine_->Begin(Operation::SetAttributes, {path}, Reach::Existing);
     if (!place.ok()) {
         return place.status();
     }
-    place.value().node->attributes = attributes & kStoredAttributes;
+    Node& node = *place.value().node;
+    node.attributes = (node.attributes & ~kSettableAttributes) | (attributes & kSettableAttributes);
     return {};
 }
 

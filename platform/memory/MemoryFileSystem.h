@@ -27,6 +27,8 @@ public:
     // Searching through a file ("C:\a.txt\*") fails with ERROR_INVALID_NAME.
     Result<std::unique_ptr<platform::DirectorySearch>> Search(std::string_view pattern) override;
     Result<std::uint32_t> GetAttributes(std::string_view path) override;
+    // Follows a junction to its target; the volume and index name the node on this machine.
+    Result<platform::FileInformation> GetFileInformation(std::string_view path) override;
     Status SetAttributes(std::string_view path, std::uint32_t attributes) override;
     Status CopyFile(std::string_view from, std::string_view to) override;
     Status MoveFile(std::string_view from, std::string_view to) override;

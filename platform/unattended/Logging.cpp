@@ -85,6 +85,10 @@ Result<std::uint32_t> LoggingFileSystem::GetAttributes(std::string_view path) {
     return LogFailedQuery(log_, "attributes", path, inner_.GetAttributes(path));
 }
 
+Result<platform::FileInformation> LoggingFileSystem::GetFileInformation(std::string_view path) {
+    return LogFailedQuery(log_, "file-information", path, inner_.GetFileInformation(path));
+}
+
 Result<std::string> LoggingFileSystem::GetShortPathName(std::string_view path) {
     return LogFailedQuery(log_, "short-path", path, inner_.GetShortPathName(path));
 }

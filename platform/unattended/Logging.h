@@ -17,6 +17,7 @@ public:
 
     Result<std::unique_ptr<platform::DirectorySearch>> Search(std::string_view pattern) override;
     Result<std::uint32_t> GetAttributes(std::string_view path) override;
+    Result<platform::FileInformation> GetFileInformation(std::string_view path) override;
     Status SetAttributes(std::string_view path, std::uint32_t attributes) override;
     Status CopyFile(std::string_view from, std::string_view to) override;
     Status MoveFile(std::string_view from, std::string_view to) override;

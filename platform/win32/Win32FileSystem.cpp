@@ -160,6 +160,23 @@ Result<std::uint32_t> Win32FileSystem::GetAttributes(std::string_view path) {
     return static_cast<std::uint32_t>(attributes);
 }
 
+Result<platform::FileInformation> Win32FileSystem::GetFileInformation(std::string_view path) {
+    // No access asked for: enough to read the information, allowed on any file or directory.
+    FileHandle file(::CreateFileW(FilePath(path).c_str(), 0,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                  OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    if (!file.valid()) {
+        return LastError();
+    }
+    BY_HANDLE_FILE_INFORMATION information{};
+    if (!::GetFileInformationByHandle(file.get(), &information)) {
+        return LastError();
+    }
+    return platform::FileInformation{
+        information.dwFileAttributes, information.dwVolumeSerialNumber,
+        (static_cast<std::uint64_t>(information.nFileIndexHigh) << 32) | information.nFileIndexLow};
+}
+
 Status Win32FileSystem::SetAttributes(std::string_view path, std::uint32_t attributes) {
     if (!::SetFileAttributesW(FilePath(path).c_str(), attributes)) {
         return LastErrorStatus();

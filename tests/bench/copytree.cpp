@@ -13,6 +13,10 @@
 #include "frontend/fsutil/DirectoryTree.h"
 #include "platform/win32/Utf.h"
 #include "platform/win32/Win32FileSystem.h"
+#include "platform/win32/Win32Installer.h"
+#include "platform/win32/Win32Profile.h"
+#include "platform/win32/Win32SystemInfo.h"
+#include "platform/win32/Win32UserInterface.h"
 
 namespace {
 
@@ -72,6 +76,9 @@ public:
     }
     Result<std::uint32_t> GetAttributes(std::string_view path) override {
         return Timed(tally_, kGetAttributes, [&] { return files_.GetAttributes(path); });
+    }
+    Result<korvex::platform::FileInformation> GetFileInformation(std::string_view path) override {
+        return Timed(tally_, kGetAttributes, [&] { return files_.GetFileInformation(path); });
     }
     Status SetAttributes(std::string_view path, std::uint32_t attributes) override {
         return Timed(tally_, kOther, [&] { return files_.SetAttributes(path, attributes); });
@@ -157,7 +164,13 @@ int wmain(int argc, wchar_t** argv) {
     FileSystem& files = profile ? static_cast<FileSystem&>(profiled) : win32;
 
     const Clock::time_point start = Clock::now();
-    const korvex::Status failed = korvex::frontend::CopyDirectoryTree(files, source, destination);
+    korvex::win32::Win32Profile ini;
+    korvex::win32::Win32Installer installer;
+    korvex::win32::Win32SystemInfo system;
+    korvex::win32::Win32UserInterface ui;
+    korvex::platform::Log log;
+    korvex::platform::Platform machine{files, ini, installer, system, ui, log};
+    const korvex::Status failed = korvex::frontend::CopyDirectoryTree(machine, source, destination);
     const Clock::duration whole = Clock::now() - start;
     if (profile) {
         PrintProfile(profiled.tally(), whole);

@@ -211,10 +211,10 @@ void MemoryCopyDirectoryTree(benchmark::State& state) {
     MemoryWindows windows;
     windows.AddDrive('D', DriveType::Fixed);
     PutTree(windows, "D:\\Source", files);
-    (void)korvex::frontend::CopyDirectoryTree(windows.files(), "D:\\Source", "D:\\Copy");
+    (void)korvex::frontend::CopyDirectoryTree(windows.platform(), "D:\\Source", "D:\\Copy");
     RemoveTree(windows, "D:\\Copy");
     for (auto _ : state) {
-        if (!korvex::frontend::CopyDirectoryTree(windows.files(), "D:\\Source", "D:\\Copy").ok()) {
+        if (!korvex::frontend::CopyDirectoryTree(windows.platform(), "D:\\Source", "D:\\Copy").ok()) {
             state.SkipWithError("the copy stopped");
             break;
         }
@@ -239,12 +239,12 @@ void MemoryCopyDirectoryTreeOverItself(benchmark::State& state) {
     MemoryWindows windows;
     windows.AddDrive('D', DriveType::Fixed);
     PutTree(windows, "D:\\Source", files);
-    if (!korvex::frontend::CopyDirectoryTree(windows.files(), "D:\\Source", "D:\\Copy").ok()) {
+    if (!korvex::frontend::CopyDirectoryTree(windows.platform(), "D:\\Source", "D:\\Copy").ok()) {
         state.SkipWithError("the first copy stopped");
         return;
     }
     for (auto _ : state) {
-        if (!korvex::frontend::CopyDirectoryTree(windows.files(), "D:\\Source", "D:\\Copy").ok()) {
+        if (!korvex::frontend::CopyDirectoryTree(windows.platform(), "D:\\Source", "D:\\Copy").ok()) {
             state.SkipWithError("the copy stopped");
             break;
         }

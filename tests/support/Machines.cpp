@@ -145,6 +145,11 @@ std::string File(const MemoryWindows& windows, std::string_view path) {
     return windows.Contents(path).value_or("<missing>");
 }
 
+LoggedPlatform::LoggedPlatform(MemoryWindows& windows, std::string program)
+    : log_(logBook_.files(), logBook_.system(), std::move(program), "C:\\run.log"),
+      platform_{windows.files(),  windows.profile(), windows.installer(),
+                windows.system(), windows.ui(),      log_} {}
+
 FrontEndTest::FrontEndTest() {
     InstallKorvex(windows);
     run.context.InstallDir = std::string(kInstallDir);

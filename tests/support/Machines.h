@@ -70,6 +70,20 @@ std::string State(const memory::MemoryWindows& windows);
 // A file's bytes, or "<missing>".
 std::string File(const memory::MemoryWindows& windows, std::string_view path);
 
+// The machine's services with an action log kept on a machine of its own, so that the log's
+// writes are neither counted nor failed: for tests that read what a run logged.
+class LoggedPlatform {
+public:
+    explicit LoggedPlatform(memory::MemoryWindows& windows, std::string program = "VarenInstall");
+    platform::Platform& platform() { return platform_; }
+    std::string Log() const { return File(logBook_, "C:\\run.log"); }
+
+private:
+    memory::MemoryWindows logBook_;
+    platform::Log log_;
+    platform::Platform platform_;
+};
+
 // A front-end run on a fresh machine with KORVEx installed, for the tests of single steps: the
 // run's context as start-up fills it for kInstallDir.
 class FrontEndTest : public ::testing::Test {

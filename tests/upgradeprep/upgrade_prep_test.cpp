@@ -43,6 +43,9 @@ public:
     Result<std::uint32_t> GetAttributes(std::string_view path) override {
         return inner_.GetAttributes(path);
     }
+    Result<platform::FileInformation> GetFileInformation(std::string_view path) override {
+        return inner_.GetFileInformation(path);
+    }
     Status SetAttributes(std::string_view path, std::uint32_t attributes) override {
         record.push_back("attributes " + std::string(path));
         return inner_.SetAttributes(path, attributes);
@@ -659,7 +662,8 @@ TEST_F(SearchAndDeleteTest, DeclinedKeepDeletesTheListedFilesInOrder) {
         {"locked", attr::kArchive | attr::kReadOnly, false},
         {"secret", attr::kArchive | attr::kHidden, false},
         {"system.dat", attr::kArchive | attr::kSystem, false},
-        {"plain", attr::kNormal, false},
+        {"plain", attr::kNormal, true},
+        {"unindexed", attr::kNotContentIndexed | attr::kCompressed, true},
         {"readonly", attr::kReadOnly, false},
     };
     for (const TcpipFile& file : tcpip) {

@@ -32,7 +32,7 @@ protected:
         }
     }
     Status Copy(const std::string& from, const std::string& to) {
-        return CopyDirectoryTree(windows.files(), from, to);
+        return CopyDirectoryTree(windows.platform(), from, to);
     }
 
     memory::MemoryWindows windows;
@@ -114,14 +114,29 @@ TEST_F(DirectoryTreeTest, FailuresNameTheOperationAndPath) {
     EXPECT_EQ(Copy("C:\\Maps", "D:\\Copy").error().operation, "list");
 }
 
-TEST_F(DirectoryTreeTest, AJunctionIsNotEnteredAndOnlyDirectoriesAreQueried) {
+// A linked directory is copied as the directory it leads to; a link back to a directory the
+// copy is in is not entered again, and the log says so. Each directory is asked once.
+TEST_F(DirectoryTreeTest, LinksAreFollowedAndLoopsSkipped) {
+    windows.PutFile("D:\\Shared\\s.map", "shared");
+    windows.MakeJunction("C:\\Maps\\sub1\\shared", "D:\\Shared");
     windows.MakeJunction("C:\\Maps\\sub1\\loop", "C:\\Maps");
+    windows.MakeJunction("C:\\Maps\\sub2\\self", "C:\\Maps\\sub2");
+    testing::LoggedPlatform logged(windows);
     windows.ResetCounts();
-    ASSERT_TRUE(Copy("C:\\Maps", "D:\\Copy").ok()) << windows.Describe();
-    EXPECT_FALSE(windows.Exists("D:\\Copy\\sub1\\loop"));
-    EXPECT_TRUE(windows.Exists("D:\\Copy\\sub1\\deep\\c.map"));
-    // The listing tells files from directories: each visible directory is asked once.
-    EXPECT_EQ(windows.Count(Operation::GetAttributes), 5u);
+    ASSERT_TRUE(CopyDirectoryTree(logged.platform(), "C:\\Maps", "D:\\Copy").ok())
+        << windows.Describe();
+    EXPECT_EQ(
+        windows.Tree("D:\\Copy\\sub1"),
+        (std::vector<std::string>{"b.map", "deep\\", "deep\\c.map", "shared\\", "shared\\s.map"}));
+    EXPECT_EQ(windows.Tree("D:\\Copy\\sub2"), std::vector<std::string>{"d.map"});
+    for (const char* line :
+         {"copy-tree skip C:\\Maps\\sub1\\loop -> a link back to C:\\Maps,",
+          "copy-tree skip C:\\Maps\\sub2\\self -> a link back to C:\\Maps\\sub2,"}) {
+        EXPECT_NE(logged.Log().find(line), std::string::npos) << line << " in\n" << logged.Log();
+    }
+    // The top, then each visible directory once: empty, sub1, deep, loop, shared, sub2, self.
+    EXPECT_EQ(windows.Count(Operation::GetFileInformation), 8u);
+    EXPECT_EQ(windows.MostOpenSearches(), 1);
 }
 
 } // namespace
