@@ -32,6 +32,10 @@ wine_fonts() {
 # wine_prefix PREFIX: a ready prefix, made by wineboot the first time, always with the fonts.
 wine_prefix() {
     local prefix=$1
+    # A prefix made before the 32-bit Wine was installed cannot run 32-bit programs.
+    if wine32_installed && [ ! -f "$prefix/drive_c/windows/syswow64/kernel32.dll" ]; then
+        rm -f "$prefix/.korvex-ready"
+    fi
     if [ ! -f "$prefix/.korvex-ready" ]; then
         rm -rf "$prefix"
         mkdir -p "$prefix"
@@ -40,6 +44,25 @@ wine_prefix() {
         touch "$prefix/.korvex-ready"
     fi
     wine_fonts "$prefix"
+}
+
+# Whether this machine's kernel runs 32-bit x86 programs (IA32 emulation; some kernels are built
+# or started without it): a 91-byte 32-bit program that only exits is tried.
+kernel_runs_32bit() {
+    [ "$(uname -m)" = x86_64 ] || return 1
+    local probe
+    probe=$(mktemp)
+    printf '\x7f\x45\x4c\x46\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x02\x00\x03\x00\x01\x00\x00\x00\x54\x80\x04\x08\x34\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x34\x00\x20\x00\x01\x00\x00\x00\x00\x00\x00\x00\x01\x00\x00\x00\x00\x00\x00\x00\x00\x80\x04\x08\x00\x80\x04\x08\x5b\x00\x00\x00\x5b\x00\x00\x00\x05\x00\x00\x00\x00\x10\x00\x00\x31\xdb\x31\xc0\x40\xcd\x80' >"$probe"
+    chmod +x "$probe"
+    local status=0
+    "$probe" 2>/dev/null || status=1
+    rm -f "$probe"
+    return $status
+}
+
+# Whether the 32-bit Wine (Debian's wine32:i386) is installed.
+wine32_installed() {
+    dpkg-query -W -f='${Status}' wine32:i386 2>/dev/null | grep -q "install ok installed"
 }
 
 passed=0

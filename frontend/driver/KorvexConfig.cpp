@@ -94,7 +94,10 @@ void ShowWarning(Platform& machine, std::string text) {
 
 void NoteStoppedCopy(KorvexConfig& run, const WinError& failure) {
     if (failure.operation == "list" || failure.operation == "read attributes") {
-        run.failedChanges.push_back({failure.operation + " " + failure.path, failure});
+        std::string what = failure.operation;
+        what += ' ';
+        what += failure.path;
+        run.failedChanges.push_back({std::move(what), failure});
     }
 }
 
@@ -176,7 +179,8 @@ int Main(KorvexConfig& run) {
         if (!run.failedChanges.empty()) {
             std::string text = "The installation is not complete: these changes failed.";
             for (const FailedChange& failed : run.failedChanges) {
-                text += "\n" + failed.Describe();
+                text += '\n';
+                text += failed.Describe();
             }
             ShowWarning(run.machine, std::move(text));
             code = exit_code::kFailed;
