@@ -27,9 +27,11 @@ std::string Zelmain(const std::string& types, const std::string& directions) {
     std::string out = kZelmain;
     for (const auto& [section, codes] :
          {std::pair{"FrameType", types}, {"FrameDirection", directions}}) {
-        out += "[" + std::string(section) + "]\r\n";
+        (out += '[') += section;
+        out += "]\r\n";
         for (int n = 1; n <= 15; ++n) {
-            out += "System" + std::to_string(n) + "=" + codes[n - 1] + "\r\n";
+            ((out += "System") += std::to_string(n)) += '=';
+            (out += codes[n - 1]) += "\r\n";
         }
     }
     return out;
