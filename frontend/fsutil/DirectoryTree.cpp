@@ -170,12 +170,12 @@ Status CopyLevel(platform::Platform& machine, std::string_view source, std::stri
 
 Status CopyDirectoryTree(platform::Platform& machine, std::string_view source,
                          std::string_view destination) {
-    std::vector<Ancestor> ancestors;
-    // The top's own identity, so that a link back to it is seen; when it cannot be read, the
-    // listing reports why.
-    if (auto top = machine.files.GetFileInformation(source); top.ok()) {
-        ancestors.push_back({top.value(), std::string(source)});
+    // The top's own identity, so that a link back to it is seen.
+    auto top = machine.files.GetFileInformation(source);
+    if (!top.ok()) {
+        return FailedAt(top.error(), "read attributes", std::string(source));
     }
+    std::vector<Ancestor> ancestors{{top.value(), std::string(source)}};
     return CopyLevel(machine, source, destination, ancestors);
 }
 

@@ -84,6 +84,9 @@ FailureInjection::CountCall(Operation operation, std::initializer_list<std::stri
                             std::string_view currentDirectory) {
     ++counts_[static_cast<std::size_t>(operation)];
     ++total_;
+    if (total_ == killAt_) {
+        throw Killed{};
+    }
     // Every rule counting this call counts down, even when an earlier one already fails it.
     std::optional<std::uint32_t> code;
     for (auto it = nthRules_.begin(); it != nthRules_.end();) {
@@ -143,6 +146,8 @@ void FailureInjection::FailPath(Operation operation, const ParsedPath& path, std
 void FailureInjection::ClearFailures() {
     nthRules_.clear();
     pathRules_.clear();
+    killAt_ = 0;
+    killInCopy_ = 0;
 }
 
 void FailureInjection::SearchOpened() {

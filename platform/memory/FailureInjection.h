@@ -46,6 +46,11 @@ enum class Operation {
 constexpr int kOperationKinds = static_cast<int>(Operation::Now) + 1;
 std::string_view OperationName(Operation operation);
 
+// A run stopped dead, as by a power cut or a killed process: thrown through the program by the
+// operation an injected crash hits. It is no error the program can see or catch (it derives
+// from nothing the program catches); the test catches it and looks at what the run left.
+struct Killed {};
+
 // The operations counted so far, the failures injected into the ones to come and the directory
 // searches open. MemoryWindows forwards its counting and failure-injection API here.
 //
@@ -67,6 +72,18 @@ public:
     void FailNth(Operation operation, std::uint64_t n, std::uint32_t code);
     void FailNthOverall(std::uint64_t n, std::uint32_t code);
     void FailPath(Operation operation, const ParsedPath& path, std::uint32_t code);
+    // The n-th call of any kind from now on (1 = the next one) throws Killed before it does
+    // anything.
+    void KillAt(std::uint64_t n) { killAt_ = total_ + n; }
+    // The n-th CopyFile from now on writes the first half of the file's bytes to its target,
+    // then throws Killed.
+    void KillInCopy(std::uint64_t n) {
+        killInCopy_ = counts_[static_cast<std::size_t>(Operation::CopyFile)] + n;
+    }
+    // Called by CopyFile once counted: whether this copy is the one to stop half-way.
+    bool KillsThisCopy() const {
+        return killInCopy_ == counts_[static_cast<std::size_t>(Operation::CopyFile)];
+    }
     void ClearFailures();
 
     // A directory search opened or closed.
@@ -92,6 +109,8 @@ private:
     std::uint64_t total_ = 0;
     std::vector<NthRule> nthRules_;
     std::vector<PathRule> pathRules_;
+    std::uint64_t killAt_ = 0;
+    std::uint64_t killInCopy_ = 0;
     int openSearches_ = 0;
     int mostOpenSearches_ = 0;
 };

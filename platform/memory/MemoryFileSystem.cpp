@@ -113,6 +113,10 @@ Status MemoryFileSystem::CopyFile(std::string_view from, std::string_view to) {
                       (existing->attributes & kNotReplaceable & ~file->attributes)))) {
         return Status::Failure(win::kAccessDenied);
     }
+    if (machine_->failures.KillsThisCopy()) {
+        (void)StoreFile(place, file->contents.substr(0, file->contents.size() / 2)); // then gone
+        throw Killed{};
+    }
     const auto copy = StoreFile(place, file->contents);
     if (!copy.ok()) {
         return copy.status();

@@ -412,6 +412,14 @@ void MemoryWindows::FailPath(Operation operation, std::string_view path, std::ui
     m.failures.FailPath(operation, ParseForBuilding(m, path), code);
 }
 
+void MemoryWindows::KillAt(std::uint64_t n) {
+    machine_->failures.KillAt(n);
+}
+
+void MemoryWindows::KillInCopy(std::uint64_t n) {
+    machine_->failures.KillInCopy(n);
+}
+
 void MemoryWindows::ClearFailures() {
     machine_->failures.ClearFailures();
 }

@@ -146,9 +146,10 @@ std::optional<AnswerFile> AnswerFile::Parse(std::string_view bytes, const Answer
             error = where + "the file is not text";
             return std::nullopt;
         }
-        // A comment runs from ';' at the start of the line or after a blank to the line's end.
+        // A comment runs from ';' at the start of the line or after a blank (a stray carriage
+        // return included) to the line's end.
         for (std::size_t i = 0; i < line.size(); ++i) {
-            if (line[i] == ';' && (i == 0 || line[i - 1] == ' ' || line[i - 1] == '\t')) {
+            if (line[i] == ';' && (i == 0 || Trim(line.substr(i - 1, 1)).empty())) {
                 line = line.substr(0, i);
                 break;
             }

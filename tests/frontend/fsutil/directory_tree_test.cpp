@@ -100,7 +100,7 @@ TEST_F(DirectoryTreeTest, FailuresNameTheOperationAndPath) {
         {"C:\\Maps\\sub2", "C:\\Maps\\a.map", "create directory", win::kAlreadyExists},
         {"C:\\Maps\\sub2", "C:\\Maps\\HiddenDir", "create directory", win::kAlreadyExists},
         {"C:\\Maps\\sub2", "E:\\Maps", "create directory", win::kNotReady},
-        {"C:\\NoSuchMaps", "C:\\Target", "list", win::kPathNotFound},
+        {"C:\\NoSuchMaps", "C:\\Target", "read attributes", win::kFileNotFound},
     };
     for (const auto& row : rows) {
         const Status failed = Copy(row.source, row.destination);
