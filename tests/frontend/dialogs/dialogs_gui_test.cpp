@@ -1,5 +1,4 @@
-// The three dialogs as a person sees them: the real models shown by the Win32 view under Wine,
-// each window checked against its model and worked from a second thread through the Win32 API.
+// The three dialogs as a person sees them: the Win32 view of each real model, under Wine.
 #include "platform/win32/WindowsHeaders.h"
 
 #include <gtest/gtest.h>
