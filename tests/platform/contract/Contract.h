@@ -73,9 +73,8 @@ struct Listing {
     std::set<std::string> names;
 };
 
-// Attributes as both backends report them, as letters ("RH"): Wine keeps no archive bit (it
-// reports it on every file), so the bit is dropped, and a file left with none reads N
-// (FILE_ATTRIBUTE_NORMAL), as Windows answers for a file without the archive bit.
+// Attributes as both backends report them, as letters ("RH"): Wine reports the archive bit on
+// every file, so it is dropped, and a file left with no bit reads N, as Windows answers.
 inline std::string Shown(std::uint32_t attributes) {
     attributes &= ~platform::attr::kArchive;
     std::string letters;
@@ -85,8 +84,7 @@ inline std::string Shown(std::uint32_t attributes) {
     return letters.empty() ? "N" : letters;
 }
 
-// An INI file's bytes in the form a machine that rewrites INI files gives them: blank lines
-// and blanks around names and values dropped, every line ended by CR LF.
+// INI bytes as a machine that rewrites INI files gives them: no blank line, no blank around a name.
 inline std::string IniCanonical(std::string_view bytes) {
     const std::string trimmed = std::regex_replace(
         std::string(bytes) + "\n", std::regex(R"(^\s+|[ \t]*([=\[\]])[ \t]*)"), "$1");
@@ -140,11 +138,14 @@ protected:
     // or "missing (2)".
     std::string Snapshot(std::string_view relative) {
         const auto attributes = files().GetAttributes(At(relative));
-        const std::string shown = Shown(attributes.value_or(0));
-        return !attributes.ok() ? "missing (" + std::to_string(attributes.code()) + ")"
-               : platform::IsDirectory(attributes.value())
-                   ? "directory " + shown
-                   : "\"" + files().ReadFile(At(relative)).value_or("?") + "\" " + shown;
+        if (!attributes.ok()) {
+            return std::string("missing (").append(std::to_string(attributes.code())).append(")");
+        }
+        if (platform::IsDirectory(attributes.value())) {
+            return "directory " + Shown(attributes.value());
+        }
+        const std::string bytes = files().ReadFile(At(relative)).value_or("?");
+        return std::string("\"").append(bytes).append("\" ").append(Shown(attributes.value()));
     }
     // The scratch directory's entries, one a line, for failure messages.
     std::string Tree() {

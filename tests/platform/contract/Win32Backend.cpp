@@ -74,15 +74,15 @@ std::set<Shortfall> FindShortfalls(const std::wstring& at) {
 }
 
 struct Services {
-    win32::Win32FileSystem files;
-    win32::Win32Profile profile;
-    win32::Win32Installer installer;
-    win32::Win32SystemInfo system;
+    win32::Win32FileSystem win32Files;
+    win32::Win32Profile win32Profile;
+    win32::Win32Installer win32Installer;
+    win32::Win32SystemInfo win32System;
 };
 
 // The services are a base, so that they are made before Backend takes them.
 struct Win32Backend final : Services, Backend {
-    Win32Backend() : Backend(files, profile, installer, system) {
+    Win32Backend() : Backend(win32Files, win32Profile, win32Installer, win32System) {
         scratch = "C:\\korvex-contract-" + std::to_string(::GetCurrentProcessId());
         RemoveTree(win32::Widen(scratch)); // left by a run that crashed, if any
         ::CreateDirectoryW(win32::Widen(scratch).c_str(), nullptr);

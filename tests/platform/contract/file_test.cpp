@@ -121,7 +121,6 @@ TEST_F(FileContract, CallsInTurnDoWhatWindowsDoesOrRefuseChangingNothing) {
         {"set", "Dir", "N", 0, "directory D"},
         {"set", "missing", "H", win::kFileNotFound},
         {"set", "Missing\\file", "H", win::kPathNotFound},
-        {"attributes", "Missing\\file", "", win::kPathNotFound},
         {"attributes", "target\\below", "", win::kPathNotFound},
         {"copy", "source", "Copy of source", 0, "\"bytes\" RH"},
         {"copy", "system", "target", 0, "\"new bytes\" S", Shortfall::CopyKeepsTargetAttributes},

@@ -121,13 +121,14 @@ TEST(Win32UserInterface, MessageBoxesShowTheRequestAndAnswerThePressedButton) {
                 } else if ((StyleOf(child) & SS_TYPEMASK) == SS_ICON) {
                     icon = reinterpret_cast<HICON>(SendMessageW(child, STM_GETICON, 0, 0));
                 }
-                texts += "[" + TextOf(child) + "]";
+                texts.append("[").append(TextOf(child)).append("]");
             }
-            EXPECT_EQ(buttons, row.buttons == Buttons::Ok ? std::set<int>{IDOK}
-                                                          : std::set<int>{IDYES, IDNO});
-            EXPECT_NE(texts.find("[" + std::string(row.text) + "]"), std::string::npos) << texts;
+            EXPECT_EQ(buttons, (row.buttons == Buttons::Ok ? std::set<int>{IDOK}
+                                                           : std::set<int>{IDYES, IDNO}));
+            EXPECT_NE(texts.find(std::string("[").append(row.text).append("]")), texts.npos)
+                << texts;
             EXPECT_EQ(icon, row.iconId != nullptr ? LoadIconW(nullptr, row.iconId) : nullptr);
-            std::string shot = "message-" + std::string(row.title);
+            std::string shot = std::string("message-").append(row.title);
             std::replace(shot.begin(), shot.end(), ' ', '-');
             SaveScreenshot(box, shot);
             SendMessageW(GetDlgItem(box, row.press), BM_CLICK, 0, 0);
