@@ -25,10 +25,10 @@ TEST(AnswerFile, ReadsNamesAndWordsWithoutRegardToCaseAndKeepsTheOtherProgramsSe
                    "overwritecsuinfo = yes   ; keep it\r\noverwritemap.s02.OB_MAP=NO\r\n"
                    "AirtalkerRegion=2\n\n[UpgradePrep]\nUpgrade=No;Maybe\n" // unchecked
                    "[KORVEXCONF]\nbutton=ok\nConnection=ethernet\n[MiraCopy]\nSystems=\n"
-                   "[SystemType]\nSystem15=Quarne\nStackFromTop= 10, 1 ,5"),
+                   "[SystemType]\nSystem15=Quarne\nStackFromTop= 15, 1 ,5"),
               "[VarenInstall]\r\nOverwriteCsuinfo=Yes\r\nOverwriteMap.S02.ob_map=No\r\n"
               "AirtalkerRegion=2\r\n\r\n[KORVExConf]\r\nButton=OK\r\nConnection=Ethernet\r\n\r\n"
-              "[SystemType]\r\nSystem15=Quarne\r\nStackFromTop=1,5,10\r\n\r\n[MiraCopy]\r\n"
+              "[SystemType]\r\nSystem15=Quarne\r\nStackFromTop=1,5,15\r\n\r\n[MiraCopy]\r\n"
               "Systems=\r\n\r\n[upgradeprep]\r\nUpgrade=No;Maybe\r\n");
 }
 
