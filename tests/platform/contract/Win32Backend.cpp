@@ -1,13 +1,12 @@
-// The contract tests' machine for the MinGW build: the Win32 backend on the machine it runs
-// on (Wine), with a scratch directory of its own at the root of C:.
+// The contract tests' machine for the MinGW build: the Win32 backend on the machine it runs on
+// (Wine), with a scratch directory of its own at the root of C:.
 #include "platform/win32/WindowsHeaders.h"
 
-#include <gtest/gtest.h>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 
-#include <set>
-#include <string>
-
-#include "platform/contract/Backend.h"
+#include "platform/contract/Contract.h"
 #include "platform/win32/Process.h"
 #include "platform/win32/Utf.h"
 #include "platform/win32/Win32FileSystem.h"
@@ -19,157 +18,82 @@ namespace korvex::contract {
 
 namespace {
 
-// Deletes a directory tree whatever the attributes of its entries, with the plain Win32 API so
-// that cleaning up does not lean on the code under test.
-void RemoveTree(const std::wstring& directory) {
-    WIN32_FIND_DATAW data{};
-    const HANDLE search = ::FindFirstFileW((directory + L"\\*").c_str(), &data);
-    if (search != INVALID_HANDLE_VALUE) {
-        do {
-            const std::wstring name = data.cFileName;
-            if (name == L"." || name == L"..") {
-                continue;
-            }
-            const std::wstring path = directory + L"\\" + name;
-            ::SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-            if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-                RemoveTree(path);
-            } else {
-                ::DeleteFileW(path.c_str());
-            }
-        } while (::FindNextFileW(search, &data));
-        ::FindClose(search);
+// Cleaning up and probing never use the code under test.
+void RemoveTree(const std::filesystem::path& directory) {
+    std::error_code error;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(directory, error)) {
+        ::SetFileAttributesW(entry.path().c_str(), FILE_ATTRIBUTE_NORMAL);
     }
     ::SetFileAttributesW(directory.c_str(), FILE_ATTRIBUTE_NORMAL);
-    ::RemoveDirectoryW(directory.c_str());
+    std::filesystem::remove_all(directory, error);
 }
 
-bool WriteBytes(const std::wstring& path, std::string_view bytes) {
-    const HANDLE file = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                      FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
-        return false;
+// Tries each piece of Windows behaviour Wine is known to miss, in a directory of its own.
+std::set<Shortfall> FindShortfalls(const std::wstring& at) {
+    const auto path = [&](const wchar_t* name) { return at + L"\\" + name; };
+    const auto write = [&](const wchar_t* name, const char* bytes) {
+        std::ofstream file(std::filesystem::path(path(name)), std::ios::binary); // CREATE_ALWAYS
+        return static_cast<bool>(file << bytes);
+    };
+    const auto has = [&](const wchar_t* name, DWORD attribute) {
+        return (::GetFileAttributesW(path(name).c_str()) & attribute) != 0;
+    };
+    ::CreateDirectoryW(at.c_str(), nullptr);
+    ::CreateDirectoryW(path(L"sub").c_str(), nullptr);
+    for (const wchar_t* name : {L"readonly", L"hidden", L"target", L"case"}) {
+        write(name, "a");
     }
-    DWORD written = 0;
-    const BOOL ok =
-        ::WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-    ::CloseHandle(file);
-    return ok && written == bytes.size();
-}
-
-std::string ReadBytes(const std::wstring& path) {
-    const HANDLE file = ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
-        return {};
+    ::SetFileAttributesW(path(L"sub").c_str(), FILE_ATTRIBUTE_READONLY);
+    ::SetFileAttributesW(path(L"readonly").c_str(), FILE_ATTRIBUTE_READONLY);
+    ::SetFileAttributesW(path(L"hidden").c_str(), FILE_ATTRIBUTE_HIDDEN);
+    ::CopyFileW(path(L"hidden").c_str(), path(L"target").c_str(), FALSE);
+    ::MoveFileW(path(L"case").c_str(), path(L"CASE").c_str());
+    bool renamed = false;
+    for (const auto& entry : std::filesystem::directory_iterator(at)) {
+        renamed = renamed || entry.path().filename() == L"CASE";
     }
-    std::string bytes(4096, '\0');
-    DWORD read = 0;
-    ::ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr);
-    ::CloseHandle(file);
-    bytes.resize(read);
-    return bytes;
-}
-
-// Tries each piece of Windows behaviour that Wine is known to miss, in a directory of its own
-// that it removes afterwards.
-std::set<Shortfall> FindShortfalls(const std::wstring& directory) {
+    write(L"probe.ini", "[S]\r\nA = 1\r\n\r\n[T]\r\n");
+    ::WritePrivateProfileStringW(L"T", L"B", L"2", path(L"probe.ini").c_str());
+    std::ifstream ini(std::filesystem::path(path(L"probe.ini")), std::ios::binary);
+    const std::string iniBytes{std::istreambuf_iterator<char>(ini), {}};
+    ini.close();
     std::set<Shortfall> lacking;
-    ::CreateDirectoryW(directory.c_str(), nullptr);
-    const std::wstring readOnly = directory + L"\\readonly";
-    WriteBytes(readOnly, "a");
-    ::SetFileAttributesW(readOnly.c_str(), FILE_ATTRIBUTE_READONLY);
-    if (WriteBytes(readOnly, "b")) {
-        lacking.insert(Shortfall::WritesReadOnlyFiles);
-    }
-    const std::wstring hidden = directory + L"\\hidden";
-    WriteBytes(hidden, "a");
-    ::SetFileAttributesW(hidden.c_str(), FILE_ATTRIBUTE_HIDDEN);
-    if (WriteBytes(hidden, "b")) {
-        lacking.insert(Shortfall::ReplacesHiddenFiles);
-    }
-    const std::wstring target = directory + L"\\target";
-    WriteBytes(target, "a");
-    ::CopyFileW(hidden.c_str(), target.c_str(), FALSE);
-    if ((::GetFileAttributesW(target.c_str()) & FILE_ATTRIBUTE_HIDDEN) == 0) {
-        lacking.insert(Shortfall::CopyKeepsTargetAttributes);
-    }
-    const std::wstring subdirectory = directory + L"\\sub";
-    ::CreateDirectoryW(subdirectory.c_str(), nullptr);
-    ::SetFileAttributesW(subdirectory.c_str(), FILE_ATTRIBUTE_READONLY);
-    if ((::GetFileAttributesW(subdirectory.c_str()) & FILE_ATTRIBUTE_READONLY) == 0) {
-        lacking.insert(Shortfall::NoReadOnlyDirectories);
-    }
-    const std::wstring lower = directory + L"\\case";
-    WriteBytes(lower, "a");
-    ::MoveFileW(lower.c_str(), (directory + L"\\CASE").c_str());
-    WIN32_FIND_DATAW data{};
-    const HANDLE search = ::FindFirstFileW(lower.c_str(), &data);
-    if (search != INVALID_HANDLE_VALUE) {
-        if (std::wstring(data.cFileName) != L"CASE") {
-            lacking.insert(Shortfall::KeepsCaseOnRename);
+    for (const auto& [missing, shortfall] :
+         {std::pair{write(L"readonly", "b"), Shortfall::WritesReadOnlyFiles},
+          {write(L"hidden", "b"), Shortfall::ReplacesHiddenFiles},
+          {!has(L"target", FILE_ATTRIBUTE_HIDDEN), Shortfall::CopyKeepsTargetAttributes},
+          {!has(L"sub", FILE_ATTRIBUTE_READONLY), Shortfall::NoReadOnlyDirectories},
+          {!renamed, Shortfall::KeepsCaseOnRename},
+          {iniBytes != "[S]\r\nA = 1\r\n\r\n[T]\r\nB=2\r\n", Shortfall::RewritesIniFiles}}) {
+        if (missing) {
+            lacking.insert(shortfall);
         }
-        ::FindClose(search);
     }
-    const std::wstring ini = directory + L"\\probe.ini";
-    WriteBytes(ini, "[S]\r\nA = 1\r\n\r\n[T]\r\n");
-    ::WritePrivateProfileStringW(L"T", L"B", L"2", ini.c_str());
-    if (ReadBytes(ini) != "[S]\r\nA = 1\r\n\r\n[T]\r\nB=2\r\n") {
-        lacking.insert(Shortfall::RewritesIniFiles);
-    }
-    RemoveTree(directory);
+    RemoveTree(at);
     return lacking;
 }
 
-class Win32Backend final : public Backend {
-public:
-    // C:\korvex-contract-<process id>-<n>, with the first n whose directory is not taken.
-    Win32Backend() {
-        const std::string process = std::to_string(::GetCurrentProcessId());
-        for (int n = 1;; ++n) {
-            prefix_ = "korvex-contract-" + process + "-" + std::to_string(n);
-            scratch_ = "C:\\" + prefix_;
-            if (::CreateDirectoryW(win32::Widen(scratch_).c_str(), nullptr)) {
-                break;
-            }
-            const DWORD error = ::GetLastError();
-            if (error != ERROR_ALREADY_EXISTS) {
-                ADD_FAILURE() << "Cannot create the scratch directory " << scratch_ << ": error "
-                              << error;
-                break;
-            }
-        }
-        lacking_ = FindShortfalls(win32::Widen(scratch_ + "\\shortfalls"));
-    }
-    ~Win32Backend() override { RemoveTree(win32::Widen(scratch_)); }
+struct Services {
+    win32::Win32FileSystem win32Files;
+    win32::Win32Profile win32Profile;
+    win32::Win32Installer win32Installer;
+    win32::Win32SystemInfo win32System;
+};
 
-    platform::FileSystem& files() override { return files_; }
-    platform::Profile& profile() override { return profile_; }
-    platform::Installer& installer() override { return installer_; }
-    platform::SystemInfo& system() override { return system_; }
-    const std::string& scratch() const override { return scratch_; }
-    std::string UniqueName(std::string_view extension) override {
-        return prefix_ + "-" + std::to_string(++names_) + "." + std::string(extension);
-    }
-    bool Lacks(Shortfall shortfall) const override { return lacking_.count(shortfall) != 0; }
-    std::optional<std::string> ProbeMissing() override {
-        if (win32::EnvironmentVariable(probe::kInstalledVariable)) {
-            return std::nullopt;
+// The services are a base, so that they are made before Backend takes them.
+struct Win32Backend final : Services, Backend {
+    Win32Backend() : Backend(win32Files, win32Profile, win32Installer, win32System) {
+        scratch = "C:\\korvex-contract-" + std::to_string(::GetCurrentProcessId());
+        RemoveTree(win32::Widen(scratch)); // left by a run that crashed, if any
+        ::CreateDirectoryW(win32::Widen(scratch).c_str(), nullptr);
+        lacking = FindShortfalls(win32::Widen(scratch + "\\shortfalls"));
+        // Set by scripts/contract-wine once the probe package is installed.
+        if (!win32::EnvironmentVariable("KORVEX_CONTRACT_PRODUCT")) {
+            probeMissing = "KORVEX_CONTRACT_PRODUCT is not set: the probe package is not "
+                           "installed here (scripts/contract-wine installs it)";
         }
-        return std::string(probe::kInstalledVariable) +
-               " is not set: the probe package is not installed on this machine (run "
-               "scripts/contract-wine to install it and run these tests)";
     }
-
-private:
-    win32::Win32FileSystem files_;
-    win32::Win32Profile profile_;
-    win32::Win32Installer installer_;
-    win32::Win32SystemInfo system_;
-    std::string prefix_;
-    std::string scratch_;
-    int names_ = 0;
-    std::set<Shortfall> lacking_;
+    ~Win32Backend() override { RemoveTree(win32::Widen(scratch)); }
 };
 
 } // namespace

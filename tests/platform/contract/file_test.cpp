@@ -1,309 +1,226 @@
-// Attributes, copy, move, delete, directories and whole-file reads and writes, including the
-// Windows error each refused call gives and that a refused call changes nothing.
-#include "platform/contract/ContractTest.h"
-
-#include <optional>
+// The file system: searches (wildcards against long and 8.3 names, bare paths, "." and ".."),
+// attributes, copy, move, delete, directories, whole-file reads and writes and short names, with
+// the Windows error of each refused call and proof that a refused call changes nothing.
+#include "platform/contract/Contract.h"
 
 namespace korvex::contract {
 namespace {
 
-using platform::attr::kDirectory;
-using platform::attr::kHidden;
-using platform::attr::kNormal;
-using platform::attr::kReadOnly;
-using platform::attr::kSystem;
+using namespace platform::attr;
+using Names = std::set<std::string>;
+using FileContract = ContractTest;
 
-// A file's bytes and comparable attributes, or the error of reading them.
-std::string Snapshot(platform::FileSystem& files, const std::string& path) {
-    const auto attributes = files.GetAttributes(path);
-    if (!attributes.ok()) {
-        return "missing (" + std::to_string(attributes.code()) + ")";
+// The bits of the letters Shown gives after the last backslash of `path`: "C:\\x\\RH".
+std::uint32_t Bits(std::string_view path) {
+    std::uint32_t bits = 0;
+    for (const char letter : path.substr(path.rfind('\\') + 1)) {
+        bits |= 1u << std::string_view("RHSVDA?N").find(letter);
     }
-    if (platform::IsDirectory(attributes.value())) {
-        return "directory " + ShowAttributes(Comparable(attributes.value()));
-    }
-    const auto bytes = files.ReadFile(path);
-    return (bytes.ok() ? "\"" + bytes.value() + "\" " : "unreadable ") +
-           ShowAttributes(Comparable(attributes.value()));
+    return bits;
 }
 
-class FileContract : public ContractTest {};
+// The calls the tables name, on full paths.
+using Call = Status (*)(platform::FileSystem&, const std::string&, const std::string&);
+const std::map<std::string_view, Call> kCalls = {
+    {"copy", [](auto& f, auto& a, auto& b) { return f.CopyFile(a, b); }},
+    {"move", [](auto& f, auto& a, auto& b) { return f.MoveFile(a, b); }},
+    {"delete", [](auto& f, auto& a, auto&) { return f.DeleteFile(a); }},
+    {"mkdir", [](auto& f, auto& a, auto&) { return f.CreateDirectory(a); }},
+    {"rmdir", [](auto& f, auto& a, auto&) { return f.RemoveDirectory(a); }},
+    {"read", [](auto& f, auto& a, auto&) { return f.ReadFile(a).status(); }},
+    {"write", [](auto& f, auto& a, auto&) { return f.WriteFile(a, "new"); }},
+    {"append", [](auto& f, auto& a, auto&) { return f.AppendFile(a, "new"); }},
+    {"attributes", [](auto& f, auto& a, auto&) { return f.GetAttributes(a).status(); }},
+    {"set", [](auto& f, auto& a, auto& b) { return f.SetAttributes(a, Bits(b)); }},
+};
 
-TEST_F(FileContract, SetAttributesOnAFile) {
-    struct Row {
-        std::uint32_t set;
-        std::uint32_t read; // comparable
-    };
-    const Row rows[] = {
-        {kReadOnly, kReadOnly},
-        {kHidden, kHidden},
-        {kSystem, kSystem},
-        {kReadOnly | kHidden | kSystem, kReadOnly | kHidden | kSystem},
-        {kNormal, kNormal},
-        {platform::attr::kArchive, kNormal},
-        {kHidden | kNormal, kHidden},
-    };
-    int n = 0;
-    for (const Row& row : rows) {
-        const std::string name = "file" + std::to_string(++n);
-        Put(name, "x");
-        const Status set = files().SetAttributes(At(name), row.set);
-        EXPECT_TRUE(set.ok()) << ShowAttributes(row.set) << ": " << set.Describe();
-        const auto read = files().GetAttributes(At(name));
-        ASSERT_TRUE(read.ok()) << read.error().Describe();
-        EXPECT_EQ(Comparable(read.value()), row.read)
-            << "set " << ShowAttributes(row.set) << ", read " << ShowAttributes(read.value());
+TEST_F(FileContract, SearchesFindTheseEntriesOrFailWithTheseErrors) {
+    const std::string unicode = "Gr\xC3\xBC\xC3\x9F"
+                                "e \xE2\x82\xAC.txt"; // "Grüße €.txt"
+    for (const std::string name : {"Beta.CFG", "gamma.txt", "noext", "x.cfgold", unicode.c_str()}) {
+        Put(name, name);
     }
-}
-
-TEST_F(FileContract, SetAttributesOnADirectoryKeepsItADirectory) {
+    Put("alpha.cfg", "a", kReadOnly);
+    Put("hidden.cfg", "h", kHidden);
+    MakeDirectory("Sub");
+    Put("Sub\\inner.cfg", "i");
+    MakeDirectory("Empty");
+    const Names all = {".",     "..",       "alpha.cfg", "Beta.CFG", "gamma.txt", "hidden.cfg",
+                       "noext", "x.cfgold", "Sub",       "Empty",    unicode};
+    const Names cfg = {"alpha.cfg", "Beta.CFG", "hidden.cfg", "x.cfgold"}; // X~1.CFG matches too
     struct Row {
-        std::uint32_t set;
-        std::uint32_t read;
-    };
-    const Row rows[] = {
-        {kHidden, kDirectory | kHidden},
-        {kReadOnly, kDirectory | kReadOnly},
-        {kSystem | kHidden, kDirectory | kSystem | kHidden},
-        {kNormal, kDirectory},
-    };
-    int n = 0;
-    for (const Row& row : rows) {
-        const std::string name = "dir" + std::to_string(++n);
-        MakeDirectory(name);
-        EXPECT_TRUE(files().SetAttributes(At(name), row.set).ok());
-        const auto read = files().GetAttributes(At(name));
-        ASSERT_TRUE(read.ok()) << read.error().Describe();
-        // Without read-only directories, the other bits are still compared.
-        const std::uint32_t compared =
-            (row.set & kReadOnly) &&
-                    !Checks(Shortfall::NoReadOnlyDirectories, "read-only bit of " + name)
-                ? ~kReadOnly
-                : ~0u;
-        EXPECT_EQ(Comparable(read.value()) & compared, row.read & compared)
-            << "set " << ShowAttributes(row.set) << ", read " << ShowAttributes(read.value());
-    }
-}
-
-TEST_F(FileContract, AttributesOfMissingPaths) {
-    Put("file", "x");
-    struct Row {
-        const char* path;
+        std::string pattern;
         std::uint32_t code;
+        Names names = {};
     };
     const Row rows[] = {
+        {"*.*", 0, all},
+        {"*", 0, all},
+        {"*.cfg", 0, cfg},
+        {"*.CFG", 0, cfg},
+        {"*.cfgold", 0, {"x.cfgold"}},
+        {"b*.cfg", 0, {"Beta.CFG"}},
+        {"gamm?.txt", 0, {"gamma.txt"}},
+        {"*.txt", 0, {"gamma.txt", unicode}},
+        {"Gr*.txt", 0, {unicode}},
+        {"NOEXT", 0, {"noext"}},
+        {"sub", 0, {"Sub"}}, // a bare directory path names the directory itself
+        {"Sub\\*.*", 0, {".", "..", "inner.cfg"}},
+        {"Empty\\*", 0, {".", ".."}},
+        {"*.xyz", win::kFileNotFound},
         {"missing", win::kFileNotFound},
-        {"Missing\\file", win::kPathNotFound},
-        {"file\\below", win::kPathNotFound},
+        {"Empty\\*.cfg", win::kFileNotFound},
+        {"Sub\\", win::kFileNotFound}, // a trailing backslash is refused
+        {"Missing\\*.*", win::kPathNotFound},
+        {"Missing\\deeper\\*.*", win::kPathNotFound},
+        {"alpha.cfg\\*.*", win::kInvalidName}, // a file where a directory must be
     };
     for (const Row& row : rows) {
-        EXPECT_EQ(files().GetAttributes(At(row.path)).code(), row.code) << row.path;
-        EXPECT_EQ(files().SetAttributes(At(row.path), kHidden).code(), row.code) << row.path;
+        const Listing listing = List(At(row.pattern));
+        EXPECT_EQ(listing.code, row.code) << row.pattern;
+        EXPECT_EQ(listing.names, row.names) << row.pattern;
     }
+    // Each entry is listed with its attributes (alpha.cfg R, hidden.cfg H).
+    const Listing listing = List(At("*"));
+    for (const auto& [name, attributes] : listing.entries) {
+        EXPECT_EQ(Shown(attributes), Shown(files().GetAttributes(At(name)).value_or(0))) << name;
+    }
+    EXPECT_EQ(Shown(List(At("Sub")).entries["Sub"]), "D");
+    // A drive root lists no "." and "..".
+    const Listing root = List(backend_->scratch.substr(0, 3) + "*.*");
+    EXPECT_EQ(root.entries.count(".") + root.entries.count(".."), 0u);
+    EXPECT_EQ(root.entries.count(backend_->scratch.substr(3)), 1u);
 }
 
-TEST_F(FileContract, CopyToANewFileKeepsTheSourceAttributes) {
+TEST_F(FileContract, CallsInTurnDoWhatWindowsDoesOrRefuseChangingNothing) {
     Put("source", "bytes", kReadOnly | kHidden);
-    ASSERT_TRUE(files().CopyFile(At("source"), At("Copy of source")).ok());
-    EXPECT_EQ(Snapshot(files(), At("Copy of source")), "\"bytes\" 0x3 [RH]");
-    EXPECT_EQ(Snapshot(files(), At("source")), "\"bytes\" 0x3 [RH]");
-}
-
-TEST_F(FileContract, CopyOntoAFileReplacesItsBytesAndAttributes) {
-    Put("source", "new bytes", kSystem);
+    Put("system", "new bytes", kSystem);
+    Put("plain", "plain");
     Put("target", "old bytes, longer than the new");
-    ASSERT_TRUE(files().CopyFile(At("source"), At("target")).ok());
-    const auto bytes = files().ReadFile(At("target"));
-    EXPECT_EQ(bytes.value_or("unreadable"), "new bytes");
-    if (Checks(Shortfall::CopyKeepsTargetAttributes, "attributes of the replaced file")) {
-        EXPECT_EQ(Snapshot(files(), At("target")), "\"new bytes\" 0x4 [S]");
-    }
-}
-
-TEST_F(FileContract, CopyRefusals) {
-    Put("source", "source bytes");
-    MakeDirectory("Dir");
     Put("readonly", "kept", kReadOnly);
     Put("hidden", "kept", kHidden);
+    const std::string binary("line\r\nnul\0byte \xFF\xFE end", 22);
+    Put("binary", binary);
+    MakeDirectory("Dir");
     struct Row {
-        const char* from;
-        const char* to;
+        const char* call;
+        std::string path, to; // `to`: where copy and move go; the bits "set" sets
         std::uint32_t code;
-        std::optional<Shortfall> unless;
+        std::string after = ""; // when done: Snapshot of `to` for copy and move, else of `path`
+        std::optional<Shortfall> unless = std::nullopt;
     };
     const Row rows[] = {
-        {"source", "readonly", win::kAccessDenied, Shortfall::WritesReadOnlyFiles},
-        {"source", "hidden", win::kAccessDenied, Shortfall::ReplacesHiddenFiles},
-        {"source", "Dir", win::kAccessDenied, std::nullopt},
-        {"missing", "new1", win::kFileNotFound, std::nullopt},
-        {"source", "Missing\\new2", win::kPathNotFound, std::nullopt},
-        {"Dir", "new3", win::kAccessDenied, std::nullopt},
+        {"set", "plain", "R", 0, "\"plain\" R"},
+        {"set", "plain", "H", 0, "\"plain\" H"},
+        {"set", "plain", "S", 0, "\"plain\" S"},
+        {"set", "plain", "RHS", 0, "\"plain\" RHS"},
+        {"set", "plain", "N", 0, "\"plain\" N"},
+        {"set", "Dir", "H", 0, "directory HD"},
+        {"set", "Dir", "SH", 0, "directory HSD"},
+        {"set", "Dir", "R", 0, "directory RD", Shortfall::NoReadOnlyDirectories},
+        {"set", "Dir", "N", 0, "directory D"},
+        {"set", "missing", "H", win::kFileNotFound},
+        {"set", "Missing\\file", "H", win::kPathNotFound},
+        {"attributes", "target\\below", "", win::kPathNotFound},
+        {"copy", "source", "Copy of source", 0, "\"bytes\" RH"},
+        {"copy", "system", "target", 0, "\"new bytes\" S", Shortfall::CopyKeepsTargetAttributes},
+        {"copy", "plain", "readonly", win::kAccessDenied, "", Shortfall::WritesReadOnlyFiles},
+        {"copy", "plain", "hidden", win::kAccessDenied, "", Shortfall::ReplacesHiddenFiles},
+        {"copy", "plain", "Dir", win::kAccessDenied},
+        {"copy", "Dir", "new", win::kAccessDenied},
+        {"copy", "missing", "new", win::kFileNotFound},
+        {"copy", "plain", "Missing\\new", win::kPathNotFound},
+        {"move", "plain", "Dir\\moved", 0, "\"plain\" N"},
+        {"attributes", "plain", "", win::kFileNotFound},
+        {"move", "Dir", "Renamed", 0, "directory D"},
+        {"read", "Renamed\\moved", "", 0, "\"plain\" N"},
+        {"move", "source", "target", win::kAlreadyExists},
+        {"move", "source", "TARGET", win::kAlreadyExists},
+        {"move", "source", "Renamed", win::kAlreadyExists},
+        {"move", "Renamed", "target", win::kAlreadyExists},
+        {"move", "missing", "new", win::kFileNotFound},
+        {"move", "source", "Missing\\new", win::kPathNotFound},
+        {"read", "binary", "", 0, "\"" + binary + "\" N"},
+        {"write", "binary", "", 0, "\"new\" N"}, // replaces longer bytes
+        {"write", "fresh", "", 0, "\"new\" N"},
+        {"append", "fresh", "", 0, "\"newnew\" N"},
+        {"append", "log", "", 0, "\"new\" N"},
+        {"read", "missing", "", win::kFileNotFound},
+        {"read", "Missing\\file", "", win::kPathNotFound},
+        {"read", "Renamed", "", win::kAccessDenied},
+        {"write", "Missing\\file", "", win::kPathNotFound},
+        {"write", "readonly", "", win::kAccessDenied, "", Shortfall::WritesReadOnlyFiles},
+        {"write", "hidden", "", win::kAccessDenied, "", Shortfall::ReplacesHiddenFiles},
+        {"write", "Renamed", "", win::kAccessDenied},
+        {"append", "Missing\\file", "", win::kPathNotFound},
+        {"append", "readonly", "", win::kAccessDenied, "", Shortfall::WritesReadOnlyFiles},
+        {"append", "Renamed", "", win::kAccessDenied},
+        {"mkdir", "New", "", 0, "directory D"},
+        {"mkdir", "New\\Deeper", "", 0, "directory D"},
+        {"mkdir", "NEW", "", win::kAlreadyExists},
+        {"mkdir", "target", "", win::kAlreadyExists},
+        {"mkdir", "Missing\\New", "", win::kPathNotFound},
+        {"rmdir", "New", "", win::kDirNotEmpty},
+        {"rmdir", "target", "", win::kDirectory},
+        {"rmdir", "missing", "", win::kFileNotFound},
+        {"rmdir", "Missing\\Old", "", win::kPathNotFound},
+        {"rmdir", "New\\Deeper", "", 0, "missing (2)"},
+        {"delete", "readonly", "", win::kAccessDenied},
+        {"delete", "New", "", win::kAccessDenied},
+        {"delete", "missing", "", win::kFileNotFound},
+        {"delete", "Missing\\file", "", win::kPathNotFound},
+        {"delete", "hidden", "", 0, "missing (2)"},
+        {"delete", "system", "", 0, "missing (2)"},
     };
     for (const Row& row : rows) {
-        if (row.unless && !Checks(*row.unless, std::string("copy onto ") + row.to)) {
+        const std::string what = std::string(row.call) + " " + row.path + " " + row.to;
+        const Call call = kCalls.at(row.call);
+        if (row.unless && !Checks(*row.unless, what)) {
+            if (row.code == 0) {
+                (void)call(files(), At(row.path), At(row.to)); // done, not compared
+            }
             continue;
         }
-        const std::string before = Snapshot(files(), At(row.to));
-        const Status copied = files().CopyFile(At(row.from), At(row.to));
-        EXPECT_EQ(copied.code(), row.code) << row.from << " -> " << row.to;
-        EXPECT_EQ(Snapshot(files(), At(row.to)), before) << row.from << " -> " << row.to;
+        const std::string path = Snapshot(row.path), to = Snapshot(row.to);
+        EXPECT_EQ(call(files(), At(row.path), At(row.to)).code(), row.code) << what;
+        if (row.code == 0) {
+            const bool two = row.call == std::string("copy") || row.call == std::string("move");
+            EXPECT_EQ(Snapshot(two ? row.to : row.path), row.after) << what;
+        } else {
+            EXPECT_EQ(Snapshot(row.path) + Snapshot(row.to), path + to) << what;
+        }
     }
-}
-
-TEST_F(FileContract, MoveRenamesFilesAndDirectories) {
-    Put("file", "bytes", kReadOnly);
-    MakeDirectory("Dir");
-    Put("Dir\\inner", "inner");
-    MakeDirectory("Other");
-    ASSERT_TRUE(files().MoveFile(At("file"), At("Other\\moved")).ok());
-    EXPECT_EQ(Snapshot(files(), At("Other\\moved")), "\"bytes\" 0x1 [R]");
-    EXPECT_EQ(files().GetAttributes(At("file")).code(), win::kFileNotFound);
-    ASSERT_TRUE(files().MoveFile(At("Dir"), At("Renamed")).ok());
-    EXPECT_EQ(Snapshot(files(), At("Renamed\\inner")), "\"inner\" 0x80 [N]");
-    EXPECT_EQ(files().GetAttributes(At("Dir")).code(), win::kFileNotFound);
     // Changing only the case of a name is a rename, not a collision.
     ASSERT_TRUE(files().MoveFile(At("Renamed"), At("RENAMED")).ok());
     if (Checks(Shortfall::KeepsCaseOnRename, "the new case of RENAMED")) {
-        EXPECT_EQ(List(files(), At("renamed")).names(), std::set<std::string>{"RENAMED"});
+        EXPECT_EQ(List(At("renamed")).names, Names{"RENAMED"});
     }
 }
 
-TEST_F(FileContract, MoveNeverReplaces) {
-    Put("source", "source");
-    Put("target", "target");
-    MakeDirectory("Dir");
-    struct Row {
-        const char* from;
-        const char* to;
-        std::uint32_t code;
-    };
-    const Row rows[] = {
-        {"source", "target", win::kAlreadyExists}, {"source", "TARGET", win::kAlreadyExists},
-        {"source", "Dir", win::kAlreadyExists},    {"Dir", "target", win::kAlreadyExists},
-        {"missing", "new1", win::kFileNotFound},   {"source", "Missing\\new2", win::kPathNotFound},
-    };
-    for (const Row& row : rows) {
-        const std::string from = Snapshot(files(), At(row.from));
-        const std::string to = Snapshot(files(), At(row.to));
-        EXPECT_EQ(files().MoveFile(At(row.from), At(row.to)).code(), row.code)
-            << row.from << " -> " << row.to;
-        EXPECT_EQ(Snapshot(files(), At(row.from)), from) << row.from;
-        EXPECT_EQ(Snapshot(files(), At(row.to)), to) << row.to;
+TEST_F(FileContract, ShortPathNamesNameTheSameFiles) {
+    // Every component an 8.3 name; the drive as given; a trailing backslash kept.
+    const std::regex shortPath(
+        R"(C:(\\[^\\ .+,;="*/:<>?|[\]]{1,8}(\.[^\\ .+,;="*/:<>?|[\]]{1,3})?)*)"
+        R"(\\?)");
+    MakeDirectory("Long Directory Name");
+    const auto directory = files().GetShortPathName(At("Long Directory Name"));
+    ASSERT_TRUE(directory.ok()) << directory.error().Describe();
+    EXPECT_TRUE(std::regex_match(directory.value(), shortPath)) << directory.value();
+    EXPECT_EQ(files().GetShortPathName(At("Long Directory Name\\")).value_or(""),
+              directory.value() + "\\");
+    for (const std::string name : {"a file with a long name.text", "archive.tar.gz", "ABC.TXT"}) {
+        Put("Long Directory Name\\" + name, name);
+        const std::string path =
+            files().GetShortPathName(At("Long Directory Name\\" + name)).value_or("failed");
+        EXPECT_TRUE(std::regex_match(path, shortPath)) << path;
+        EXPECT_EQ(files().ReadFile(path).value_or("unreadable"), name) << path;
+        EXPECT_EQ(files().GetShortPathName(path).value_or("failed"), path);
     }
-}
-
-TEST_F(FileContract, DeleteRemovesPlainAndHiddenFiles) {
-    Put("plain", "x");
-    Put("hidden", "x", kHidden | kSystem);
-    for (const char* name : {"plain", "hidden"}) {
-        EXPECT_TRUE(files().DeleteFile(At(name)).ok()) << name;
-        EXPECT_EQ(files().GetAttributes(At(name)).code(), win::kFileNotFound) << name;
-    }
-}
-
-TEST_F(FileContract, DeleteRefusals) {
-    Put("readonly", "kept", kReadOnly);
-    MakeDirectory("Dir");
-    struct Row {
-        const char* path;
-        std::uint32_t code;
-    };
-    const Row rows[] = {
-        {"readonly", win::kAccessDenied},
-        {"Dir", win::kAccessDenied},
-        {"missing", win::kFileNotFound},
-        {"Missing\\file", win::kPathNotFound},
-    };
-    for (const Row& row : rows) {
-        const std::string before = Snapshot(files(), At(row.path));
-        EXPECT_EQ(files().DeleteFile(At(row.path)).code(), row.code) << row.path;
-        EXPECT_EQ(Snapshot(files(), At(row.path)), before) << row.path;
-    }
-}
-
-TEST_F(FileContract, CreateAndRemoveDirectories) {
-    ASSERT_TRUE(files().CreateDirectory(At("New")).ok());
-    ASSERT_TRUE(files().CreateDirectory(At("New\\Deeper")).ok());
-    EXPECT_EQ(Snapshot(files(), At("New\\Deeper")), "directory 0x10 [D]");
-    EXPECT_TRUE(files().RemoveDirectory(At("New\\Deeper")).ok());
-    EXPECT_TRUE(files().RemoveDirectory(At("New")).ok());
-    EXPECT_EQ(files().GetAttributes(At("New")).code(), win::kFileNotFound);
-}
-
-TEST_F(FileContract, DirectoryRefusals) {
-    MakeDirectory("Dir");
-    Put("Dir\\inner", "x");
-    Put("file", "x");
-    struct Row {
-        const char* operation;
-        const char* path;
-        std::uint32_t code;
-    };
-    const Row rows[] = {
-        {"create", "Dir", win::kAlreadyExists},    {"create", "DIR", win::kAlreadyExists},
-        {"create", "file", win::kAlreadyExists},   {"create", "Missing\\New", win::kPathNotFound},
-        {"remove", "Dir", win::kDirNotEmpty},      {"remove", "file", win::kDirectory},
-        {"remove", "missing", win::kFileNotFound}, {"remove", "Missing\\Old", win::kPathNotFound},
-    };
-    for (const Row& row : rows) {
-        const std::string before = Snapshot(files(), At(row.path));
-        const Status status = std::string_view(row.operation) == "create"
-                                  ? files().CreateDirectory(At(row.path))
-                                  : files().RemoveDirectory(At(row.path));
-        EXPECT_EQ(status.code(), row.code) << row.operation << " " << row.path;
-        EXPECT_EQ(Snapshot(files(), At(row.path)), before) << row.operation << " " << row.path;
-    }
-}
-
-TEST_F(FileContract, WriteAppendAndReadWholeFiles) {
-    const std::string binary("line\r\nnul\0byte \xFF\xFE end", 22);
-    ASSERT_TRUE(files().WriteFile(At("file"), binary).ok());
-    EXPECT_EQ(files().ReadFile(At("file")).value_or("unreadable"), binary);
-    ASSERT_TRUE(files().WriteFile(At("file"), "short").ok());
-    EXPECT_EQ(files().ReadFile(At("file")).value_or("unreadable"), "short");
-    ASSERT_TRUE(files().AppendFile(At("file"), " and more").ok());
-    EXPECT_EQ(files().ReadFile(At("file")).value_or("unreadable"), "short and more");
-    ASSERT_TRUE(files().AppendFile(At("log"), "first\r\n").ok());
-    ASSERT_TRUE(files().AppendFile(At("log"), "second\r\n").ok());
-    EXPECT_EQ(files().ReadFile(At("log")).value_or("unreadable"), "first\r\nsecond\r\n");
-    ASSERT_TRUE(files().WriteFile(At("empty"), "").ok());
-    EXPECT_EQ(files().ReadFile(At("empty")).value_or("unreadable"), "");
-}
-
-TEST_F(FileContract, ReadWriteRefusals) {
-    Put("readonly", "kept", kReadOnly);
-    Put("hidden", "kept", kHidden);
-    MakeDirectory("Dir");
-    struct Row {
-        const char* operation;
-        const char* path;
-        std::uint32_t code;
-        std::optional<Shortfall> unless;
-    };
-    const Row rows[] = {
-        {"read", "missing", win::kFileNotFound, std::nullopt},
-        {"read", "Missing\\file", win::kPathNotFound, std::nullopt},
-        {"read", "Dir", win::kAccessDenied, std::nullopt},
-        {"write", "Missing\\file", win::kPathNotFound, std::nullopt},
-        {"write", "readonly", win::kAccessDenied, Shortfall::WritesReadOnlyFiles},
-        {"write", "hidden", win::kAccessDenied, Shortfall::ReplacesHiddenFiles},
-        {"write", "Dir", win::kAccessDenied, std::nullopt},
-        {"append", "Missing\\file", win::kPathNotFound, std::nullopt},
-        {"append", "readonly", win::kAccessDenied, Shortfall::WritesReadOnlyFiles},
-        {"append", "Dir", win::kAccessDenied, std::nullopt},
-    };
-    for (const Row& row : rows) {
-        const std::string operation = row.operation;
-        if (row.unless && !Checks(*row.unless, operation + " " + row.path)) {
-            continue;
-        }
-        const std::string before = Snapshot(files(), At(row.path));
-        const std::uint32_t code = operation == "read" ? files().ReadFile(At(row.path)).code()
-                                   : operation == "write"
-                                       ? files().WriteFile(At(row.path), "new").code()
-                                       : files().AppendFile(At(row.path), "new").code();
-        EXPECT_EQ(code, row.code) << operation << " " << row.path;
-        EXPECT_EQ(Snapshot(files(), At(row.path)), before) << operation << " " << row.path;
+    // An 8.3 name is its own short name.
+    EXPECT_EQ(files().GetShortPathName(At("Long Directory Name\\ABC.TXT")).value_or(""),
+              directory.value() + "\\ABC.TXT");
+    for (const char* missing : {"Long Directory Name\\missing file.text", "Missing\\file.text"}) {
+        EXPECT_EQ(files().GetShortPathName(At(missing)).code(), win::kFileNotFound) << missing;
     }
 }
 
