@@ -1,13 +1,13 @@
-// korvex-copytree [--profile] SRC DST: one CopyDirectoryTree over the Win32 file system, for
-// timing the tree copy against xcopy under the same Windows. Prints "copied" or where the copy
-// stopped; with --profile also the count and time of each kind of file-system call, measured
-// around the Win32 backend. Exits 0 when the copy finished, 1 when it stopped, 2 on a wrong
-// command line.
+// korvex-copytree [--profile] SRC DST: one CopyDirectoryTree over the Win32 file system, timed
+// against xcopy under the same Windows. Prints "copied" (exit 0) or where the copy stopped (1);
+// --profile adds the count and time of each kind of file-system call. 2: a wrong command line.
 #include <array>
 #include <chrono>
 #include <cstdio>
 #include <cwchar>
 #include <memory>
+#include <optional>
+#include <string>
 #include <utility>
 
 #include "frontend/fsutil/DirectoryTree.h"
@@ -16,130 +16,96 @@
 
 namespace {
 
-using korvex::Result;
 using korvex::Status;
-using korvex::platform::DirectoryEntry;
-using korvex::platform::DirectorySearch;
+using Entry = std::optional<korvex::platform::DirectoryEntry>;
+using Listing = korvex::platform::DirectorySearch;
 using korvex::platform::DriveType;
-using korvex::platform::FileSystem;
 using Clock = std::chrono::steady_clock;
+using Milliseconds = std::chrono::duration<double, std::milli>;
+using View = std::string_view;
+using Text = korvex::Result<std::string>;
+using std::uint32_t;
+using FS = korvex::platform::FileSystem;
 
-enum Call { kSearch, kSearchNext, kGetAttributes, kCopyFile, kCreateDirectory, kOther, kCalls };
+enum Call { kSearch, kNext, kAttr, kCopy, kCreate, kOther, kCalls };
 constexpr std::array<const char*, kCalls> kCallNames = {
     "FindFirstFile", "FindNextFile", "GetFileAttributes", "CopyFile", "CreateDirectory", "other"};
 
+// The count and time of each kind of call; Time runs one call and charges it to its kind.
 struct Tally {
     std::array<long long, kCalls> count{};
     std::array<Clock::duration, kCalls> time{};
+    template <class R, class T, class... P, class... A>
+    R Time(Call call, T& object, R (T::*method)(P...), A&&... args) {
+        const Clock::time_point start = Clock::now();
+        R result = (object.*method)(std::forward<A>(args)...);
+        time[call] += Clock::now() - start;
+        ++count[call];
+        return result;
+    }
 };
 
-// Runs one call and charges its time to `call`.
-template <class F> auto Timed(Tally& tally, Call call, F&& run) {
-    const Clock::time_point start = Clock::now();
-    auto result = std::forward<F>(run)();
-    tally.time[call] += Clock::now() - start;
-    ++tally.count[call];
-    return result;
-}
-
-class ProfiledSearch final : public DirectorySearch {
-public:
-    ProfiledSearch(std::unique_ptr<DirectorySearch> search, Tally& tally)
-        : search_(std::move(search)), tally_(tally) {}
-    std::optional<DirectoryEntry> Next() override {
-        return Timed(tally_, kSearchNext, [&] { return search_->Next(); });
-    }
-    Status Ended() const override { return search_->Ended(); }
-
-private:
-    std::unique_ptr<DirectorySearch> search_;
-    Tally& tally_;
+struct ProfiledSearch final : Listing {
+    ProfiledSearch(std::unique_ptr<Listing> s, Tally& t) : search(std::move(s)), tally(t) {}
+    Entry Next() override { return tally.Time(kNext, *search, &Listing::Next); }
+    Status Ended() const override { return search->Ended(); }
+    std::unique_ptr<Listing> search;
+    Tally& tally;
 };
 
 // Forwards every call to the real file system and adds its time to the tally.
-class ProfiledFileSystem final : public FileSystem {
-public:
-    explicit ProfiledFileSystem(FileSystem& files) : files_(files) {}
-    const Tally& tally() const { return tally_; }
+struct ProfiledFileSystem final : FS {
+    explicit ProfiledFileSystem(FS& real) : files(real) {}
 
-    Result<std::unique_ptr<DirectorySearch>> Search(std::string_view pattern) override {
-        auto search = Timed(tally_, kSearch, [&] { return files_.Search(pattern); });
+    korvex::Result<std::unique_ptr<Listing>> Search(View pattern) override {
+        auto search = Time(kSearch, &FS::Search, pattern);
         if (!search.ok()) {
             return search;
         }
-        return std::unique_ptr<DirectorySearch>(
-            std::make_unique<ProfiledSearch>(std::move(search.value()), tally_));
+        return std::unique_ptr<Listing>(
+            std::make_unique<ProfiledSearch>(std::move(search.value()), tally));
     }
-    Result<std::uint32_t> GetAttributes(std::string_view path) override {
-        return Timed(tally_, kGetAttributes, [&] { return files_.GetAttributes(path); });
+    korvex::Result<uint32_t> GetAttributes(View p) override {
+        return Time(kAttr, &FS::GetAttributes, p);
     }
-    Status SetAttributes(std::string_view path, std::uint32_t attributes) override {
-        return Timed(tally_, kOther, [&] { return files_.SetAttributes(path, attributes); });
+    Status SetAttributes(View p, uint32_t a) override {
+        return Time(kOther, &FS::SetAttributes, p, a);
     }
-    Status CopyFile(std::string_view from, std::string_view to) override {
-        return Timed(tally_, kCopyFile, [&] { return files_.CopyFile(from, to); });
-    }
-    Status MoveFile(std::string_view from, std::string_view to) override {
-        return Timed(tally_, kOther, [&] { return files_.MoveFile(from, to); });
-    }
-    Status DeleteFile(std::string_view path) override {
-        return Timed(tally_, kOther, [&] { return files_.DeleteFile(path); });
-    }
-    Status CreateDirectory(std::string_view path) override {
-        return Timed(tally_, kCreateDirectory, [&] { return files_.CreateDirectory(path); });
-    }
-    Status RemoveDirectory(std::string_view path) override {
-        return Timed(tally_, kOther, [&] { return files_.RemoveDirectory(path); });
-    }
-    Result<std::string> GetShortPathName(std::string_view path) override {
-        return Timed(tally_, kOther, [&] { return files_.GetShortPathName(path); });
-    }
-    Result<std::string> ReadFile(std::string_view path) override {
-        return Timed(tally_, kOther, [&] { return files_.ReadFile(path); });
-    }
-    Status WriteFile(std::string_view path, std::string_view bytes) override {
-        return Timed(tally_, kOther, [&] { return files_.WriteFile(path, bytes); });
-    }
-    Status AppendFile(std::string_view path, std::string_view bytes) override {
-        return Timed(tally_, kOther, [&] { return files_.AppendFile(path, bytes); });
-    }
-    std::uint32_t LogicalDrives() override {
-        return Timed(tally_, kOther, [&] { return files_.LogicalDrives(); });
-    }
-    DriveType GetDriveType(std::string_view root) override {
-        return Timed(tally_, kOther, [&] { return files_.GetDriveType(root); });
-    }
-    Result<std::string> CurrentDirectory() override {
-        return Timed(tally_, kOther, [&] { return files_.CurrentDirectory(); });
-    }
-    Result<std::string> WindowsDirectory() override {
-        return Timed(tally_, kOther, [&] { return files_.WindowsDirectory(); });
-    }
+    Status CopyFile(View a, View b) override { return Time(kCopy, &FS::CopyFile, a, b); }
+    Status MoveFile(View a, View b) override { return Time(kOther, &FS::MoveFile, a, b); }
+    Status DeleteFile(View p) override { return Time(kOther, &FS::DeleteFile, p); }
+    Status CreateDirectory(View p) override { return Time(kCreate, &FS::CreateDirectory, p); }
+    Status RemoveDirectory(View p) override { return Time(kOther, &FS::RemoveDirectory, p); }
+    Text GetShortPathName(View p) override { return Time(kOther, &FS::GetShortPathName, p); }
+    Text ReadFile(View p) override { return Time(kOther, &FS::ReadFile, p); }
+    Status WriteFile(View p, View b) override { return Time(kOther, &FS::WriteFile, p, b); }
+    Status AppendFile(View p, View b) override { return Time(kOther, &FS::AppendFile, p, b); }
+    uint32_t LogicalDrives() override { return Time(kOther, &FS::LogicalDrives); }
+    DriveType GetDriveType(View root) override { return Time(kOther, &FS::GetDriveType, root); }
+    Text CurrentDirectory() override { return Time(kOther, &FS::CurrentDirectory); }
+    Text WindowsDirectory() override { return Time(kOther, &FS::WindowsDirectory); }
 
-private:
-    FileSystem& files_;
-    Tally tally_;
+    template <class R, class... P, class... A>
+    R Time(Call call, R (FS::*method)(P...), A&&... args) {
+        return tally.Time(call, files, method, std::forward<A>(args)...);
+    }
+    FS& files;
+    Tally tally;
 };
-
-double Milliseconds(Clock::duration duration) {
-    return std::chrono::duration<double, std::milli>(duration).count();
-}
 
 void PrintProfile(const Tally& tally, Clock::duration whole) {
     Clock::duration calls{};
     std::printf("%-18s %8s %10s %9s\n", "call", "count", "ms", "us/call");
     for (int call = 0; call < kCalls; ++call) {
-        if (tally.count[call] == 0) {
-            continue;
+        if (tally.count[call] != 0) {
+            calls += tally.time[call];
+            const double ms = Milliseconds(tally.time[call]).count();
+            std::printf("%-18s %8lld %10.1f %9.1f\n", kCallNames[call], tally.count[call], ms,
+                        1000.0 * ms / static_cast<double>(tally.count[call]));
         }
-        calls += tally.time[call];
-        std::printf("%-18s %8lld %10.1f %9.1f\n", kCallNames[call], tally.count[call],
-                    Milliseconds(tally.time[call]),
-                    1000.0 * Milliseconds(tally.time[call]) /
-                        static_cast<double>(tally.count[call]));
     }
-    std::printf("%-18s %8s %10.1f\n", "in the calls", "", Milliseconds(calls));
-    std::printf("%-18s %8s %10.1f\n", "whole copy", "", Milliseconds(whole));
+    std::printf("%-18s %8s %10.1f\n", "in the calls", "", Milliseconds(calls).count());
+    std::printf("%-18s %8s %10.1f\n", "whole copy", "", Milliseconds(whole).count());
 }
 
 } // namespace
@@ -150,22 +116,17 @@ int wmain(int argc, wchar_t** argv) {
         std::fprintf(stderr, "usage: korvex-copytree [--profile] SOURCE DESTINATION\n");
         return 2;
     }
-    const std::string source = korvex::win32::Narrow(argv[argc - 2]);
-    const std::string destination = korvex::win32::Narrow(argv[argc - 1]);
     korvex::win32::Win32FileSystem win32;
     ProfiledFileSystem profiled(win32);
-    FileSystem& files = profile ? static_cast<FileSystem&>(profiled) : win32;
-
+    FS& files = profile ? static_cast<FS&>(profiled) : win32;
     const Clock::time_point start = Clock::now();
-    const korvex::Status failed = korvex::frontend::CopyDirectoryTree(files, source, destination);
-    const Clock::duration whole = Clock::now() - start;
+    const Status failed = korvex::frontend::CopyDirectoryTree(
+        files, korvex::win32::Narrow(argv[argc - 2]), korvex::win32::Narrow(argv[argc - 1]));
     if (profile) {
-        PrintProfile(profiled.tally(), whole);
+        PrintProfile(profiled.tally, Clock::now() - start);
     }
-    if (!failed.ok()) {
-        std::printf("stopped: %s\n", failed.error().DescribeWhere().c_str());
-        return 1;
-    }
-    std::printf("copied\n");
-    return 0;
+    const std::string outcome =
+        failed.ok() ? "copied" : "stopped: " + failed.error().DescribeWhere();
+    std::printf("%s\n", outcome.c_str());
+    return failed.ok() ? 0 : 1;
 }
