@@ -35,12 +35,12 @@ struct Machine {
     MemoryWindows windows;
     std::string log;
 
-    // `answers`: the keys of [upgradeprep], one line each ("SearchAndDelete=Yes").
+    // `answers`: keys of [upgradeprep] separated by blanks ("SearchAndDelete=Yes Keep...=No").
     int Run(std::string answers, std::string_view commandLine = "upgradeprep.exe 7.1") {
         std::replace(answers.begin(), answers.end(), ' ', '\n');
         return testing::RunUpgradePrep(windows, "[upgradeprep]\n" + answers, commandLine, &log);
     }
-    // The logged lines of these actions without time and program: "delete C:\a.cfg -> done".
+    // The logged lines of these actions ("delete "), without time and program, in order.
     Strings Lines(std::initializer_list<std::string_view> actions) const {
         Strings lines;
         std::istringstream in(log);
@@ -132,7 +132,6 @@ TEST(Upgrade, AsksAboutTheFirstKorvexAndMarksItsDirectoryOnYes) {
         {"7.2.5.0", "C:\\K\\korvex.exe", "u.exe 7.1", "7.0B to version 7.1", "", 1603, ""},
         {"7.2.5.0", std::nullopt, "u.exe 7.1", "7.0B to version 7.1", "Upgrade=Yes", 0, ""},
         {"7.2.5.0", "orvex.exe", "u.exe 7.1", "7.0B to version 7.1", "Upgrade=Yes", 0, ""},
-        {"7.2.5.0", "", "u.exe 7.1", "7.0B to version 7.1", "Upgrade=Yes", 0, ""},
     };
     for (const auto& row : rows) {
         Machine m;
@@ -192,12 +191,14 @@ TEST(UpgradePrep, EveryQuestionIsAYesNoBoxTitledKorvexWithoutIcon) {
     }
 }
 
-// Both shortcut patterns go, the folders and other files stay; of the fixed drives only the first
-// with korvex\korvex.exe (a directory of that name does not count) is asked about and handled.
+// Both shortcut patterns of the Windows directory, however long, go; folders and other files
+// stay. Only the first fixed drive with the file korvex\korvex.exe is asked about and handled.
 TEST(SearchAndDelete, OnlyTheFirstFixedDriveWithTheMainProgramIsHandled) {
     Machine m;
-    const std::string menu = "C:\\WINDOWS\\Start Menu\\Programs\\KORVEx\\";
-    const std::string desktop = "C:\\WINDOWS\\Desktop\\";
+    const std::string windowsDir = "C:\\" + std::string(90, 'w') + "\\Windows";
+    m.windows.SetWindowsDirectory(windowsDir);
+    const std::string menu = windowsDir + "\\Start Menu\\Programs\\KORVEx\\";
+    const std::string desktop = windowsDir + "\\Desktop\\";
     for (const std::string& path :
          {menu + "KORVEx.lnk", menu + "Map editor.LNK", menu + "readme.txt", desktop + "korvex.lnk",
           desktop + "KORVEX 6.lnk", desktop + "other.lnk", desktop + "korvex.txt",
@@ -218,15 +219,14 @@ TEST(SearchAndDelete, OnlyTheFirstFixedDriveWithTheMainProgramIsHandled) {
     EXPECT_FALSE(m.windows.Exists("H:\\korvex\\korvex.exe")) << m.State();
     for (const std::string& change : m.Changes()) {
         EXPECT_TRUE(change.starts_with("delete H:\\korvex\\") ||
-                    change.starts_with("delete C:\\WINDOWS\\"))
+                    change.starts_with("delete " + windowsDir + "\\"))
             << change;
     }
     EXPECT_EQ(m.windows.Tree(menu), Strings{"readme.txt"}) << m.State();
     EXPECT_EQ(m.windows.Tree(desktop), (Strings{"korvex.txt", "other.lnk"})) << m.State();
 }
 
-// Keeping holds every configuration file (netio.ini as cnetio.ini) and deletes the rest of the
-// list; only archive-only TCPIP files go.
+// Keeping holds every configuration file (netio.ini as cnetio.ini) and deletes the rest.
 TEST(SearchAndDelete, KeepingHoldsTheConfigurationFiles) {
     Machine m;
     testing::PutEarlierInstallation(m.windows);
