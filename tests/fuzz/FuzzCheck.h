@@ -9,26 +9,14 @@
 
 namespace korvex::fuzz {
 
-// The bytes with everything outside printable ASCII escaped, for the report.
+// The bytes in quotes, those outside printable ASCII and the quote and backslash as \xNN.
 inline std::string Escaped(std::string_view bytes) {
-    static constexpr char kHex[] = "0123456789abcdef";
     std::string out = "\"";
-    for (char c : bytes) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (c == '\\' || c == '"') {
-            out += '\\';
-            out += c;
-        } else if (c == '\r') {
-            out += "\\r";
-        } else if (c == '\n') {
-            out += "\\n";
-        } else if (byte < 0x20 || byte >= 0x7f) {
-            out += "\\x";
-            out += kHex[byte >> 4];
-            out += kHex[byte & 0xf];
-        } else {
-            out += c;
-        }
+    for (const unsigned char c : bytes) {
+        char shown[8];
+        const bool plain = c >= 0x20 && c < 0x7f && c != '\\' && c != '"';
+        std::snprintf(shown, sizeof shown, plain ? "%c" : "\\x%02x", c);
+        out += shown;
     }
     return out + "\"";
 }
@@ -37,6 +25,13 @@ inline std::string Escaped(std::string_view bytes) {
     std::fprintf(stderr, "\nproperty broken: %.*s\n%.*s\n", static_cast<int>(property.size()),
                  property.data(), static_cast<int>(details.size()), details.data());
     std::abort();
+}
+
+// Fails unless the property holds; `details` gives the report, made only on failure.
+template <class Details> void Check(bool holds, std::string_view property, Details details) {
+    if (!holds) {
+        Fail(property, details());
+    }
 }
 
 } // namespace korvex::fuzz
