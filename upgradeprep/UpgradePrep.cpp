@@ -371,7 +371,11 @@ void DeleteEarlierVersion(Platform& machine, std::string_view root, bool keptCon
             }
             continue;
         }
-        (void)files.DeleteFile(program + std::string(name));
+        // The main program goes last (below): while it is there, a run stopped dead half-way
+        // is found again by the next run, which then finishes the deletion.
+        if (name != "korvex.exe") {
+            (void)files.DeleteFile(program + std::string(name));
+        }
     }
 
     // Only ordinary files go, whatever their archive and storage bits: read-only, hidden and
@@ -382,6 +386,7 @@ void DeleteEarlierVersion(Platform& machine, std::string_view root, bool keptCon
             (void)files.DeleteFile(tcpip + entry.name);
         }
     }
+    (void)files.DeleteFile(program + "korvex.exe");
 }
 
 int SearchAndDeleteEarlierVersions(Platform& machine) {

@@ -159,15 +159,15 @@ int RunSteps(KorvexConfig& run) {
     }
 
     UpdateKorvexSettings(run);
-    if (run.record.SetupCancelled) {
-        return exit_code::kCancelled;
+    if (!run.record.SetupCancelled) {
+        UpdateYmvSettings(run);
     }
-    UpdateYmvSettings(run);
-    if (run.record.SetupCancelled) {
-        return exit_code::kCancelled;
+    if (!run.record.SetupCancelled) {
+        WriteAirtalkerRegion(run);
     }
-    WriteAirtalkerRegion(run);
-    return exit_code::kCompleted;
+    // The holding directory goes once every step has had its turn, cancelled or not.
+    RemoveHoldingDirectory(run);
+    return run.record.SetupCancelled ? exit_code::kCancelled : exit_code::kCompleted;
 }
 
 } // namespace

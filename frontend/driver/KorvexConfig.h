@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "frontend/dialogs/KORVExConf.h"
 #include "frontend/dialogs/SystemType.h"
@@ -64,6 +65,9 @@ struct KorvexConfig {
     std::optional<KORVExConf> korvexConf;
     std::optional<SystemType> systemType;
     std::optional<MiraCopy> miraCopy;
+    // The held files that could not be moved back, each "name: why", once the holding
+    // directory has been restored from; its removal waits for the end of the run.
+    std::optional<std::vector<std::string>> heldNotMoved;
 };
 
 // The full path of the installed main program, found through the products that carry the

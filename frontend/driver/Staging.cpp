@@ -2,6 +2,7 @@
 #include "frontend/driver/Staging.h"
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "frontend/Prompts.h"
@@ -42,8 +43,20 @@ void CopyTreeIfMissing(KorvexConfig& run, std::string_view name) {
         return;
     }
     const std::string source = run.context.InstallDir + std::string(name);
+    // The tree is copied under a temporary name beside its place and renamed when whole, so
+    // that a run stopped dead half-way (a power cut, an ended task) leaves no tree that looks
+    // complete: the next run finds it missing and copies again, over what the stopped one left.
+    // When a file takes the tree's place, the copy goes there and fails as it always has.
+    const bool taken = machine.files.GetAttributes(destination).ok();
+    const std::string partial = taken ? destination : destination + ".part";
     machine.ui.SetWaitCursor(true);
-    Status copied = CopyDirectoryTree(machine, source, destination);
+    Status copied = CopyDirectoryTree(machine, source, partial);
+    // A copy that failed still goes to its place, as far as it got, as it always has: the
+    // warning below tells the user so.
+    if (!taken && (copied.ok() || DirectoryExists(machine.files, partial))) {
+        // A failed rename is remembered by the run's file system and listed at the end.
+        (void)machine.files.MoveFile(partial, destination);
+    }
     machine.ui.SetWaitCursor(false);
     if (!copied.ok()) {
         const WinError& failed = copied.error();
@@ -125,8 +138,19 @@ void RestoreHeldFiles(KorvexConfig& run) {
                                   (deleteFailed ? deleted : moved).error().Describe());
         }
     }
-    Status removed = files.RemoveDirectory(holding);
     machine.ui.SetWaitCursor(false);
+    run.heldNotMoved = std::move(failedMoves);
+}
+
+void RemoveHoldingDirectory(KorvexConfig& run) {
+    if (!run.heldNotMoved) {
+        return;
+    }
+    Platform& machine = run.machine;
+    platform::FileSystem& files = machine.files;
+    const std::string holding = run.context.InstallRoot + std::string(product::kHoldingDirectory);
+    const std::vector<std::string> failedMoves = *std::exchange(run.heldNotMoved, std::nullopt);
+    Status removed = files.RemoveDirectory(holding);
     if (removed.ok()) {
         return;
     }
@@ -169,7 +193,16 @@ void OfferNewConfigFiles(KorvexConfig& run) {
     };
     for (const Offer& offer : offers) {
         if (!FileExists(machine.files, offer.current)) {
-            (void)machine.files.CopyFile(offer.delivered, offer.current);
+            // Copied under a temporary name and renamed when whole: a run stopped dead
+            // half-way must not leave a half file that the next run takes for the user's own
+            // and asks before replacing. A hidden file in the place is copied over as always
+            // (which Windows refuses).
+            if (machine.files.GetAttributes(offer.current).ok()) {
+                (void)machine.files.CopyFile(offer.delivered, offer.current);
+            } else if (const std::string partial = offer.current + ".part";
+                       machine.files.CopyFile(offer.delivered, partial).ok()) {
+                (void)machine.files.MoveFile(partial, offer.current);
+            }
             continue;
         }
         platform::MessageBoxRequest request;

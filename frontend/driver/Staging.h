@@ -22,10 +22,15 @@ void BackupIniFiles(KorvexConfig& run);
 // run goes on.
 void CopyTreeIfMissing(KorvexConfig& run, std::string_view name);
 
-// Moves the plain (archive-only) files of InstallRoot + "tmptelm" into the installation
-// directory, replacing files of the same names, then removes the holding directory. When it
-// cannot be removed, a warning names what stays in it and why.
+// Moves the ordinary files of InstallRoot + "tmptelm" into the installation directory,
+// replacing files of the same names. The emptied directory stays until the run's steps are done
+// (RemoveHoldingDirectory): a run stopped dead before then restores from it again, as it
+// should, instead of offering the ".new" files over the restored ones.
 void RestoreHeldFiles(KorvexConfig& run);
+
+// After RestoreHeldFiles, removes the holding directory. When it cannot be removed, a warning
+// names what stays in it and why.
+void RemoveHoldingDirectory(KorvexConfig& run);
 
 // Puts "csuinfo.new", "cnetio.new" and "zelmain.new" in place, asking before an existing file
 // is overwritten.

@@ -84,7 +84,7 @@ FailureInjection::CountCall(Operation operation, std::initializer_list<std::stri
                             std::string_view currentDirectory) {
     ++counts_[static_cast<std::size_t>(operation)];
     ++total_;
-    if (total_ == killAt_) {
+    if (operation == killKind_ && counts_[static_cast<std::size_t>(operation)] == killAt_) {
         throw Killed{};
     }
     // Every rule counting this call counts down, even when an earlier one already fails it.

@@ -72,9 +72,12 @@ public:
     void FailNth(Operation operation, std::uint64_t n, std::uint32_t code);
     void FailNthOverall(std::uint64_t n, std::uint32_t code);
     void FailPath(Operation operation, const ParsedPath& path, std::uint32_t code);
-    // The n-th call of any kind from now on (1 = the next one) throws Killed before it does
+    // The n-th call of that kind from now on (1 = the next one) throws Killed before it does
     // anything.
-    void KillAt(std::uint64_t n) { killAt_ = total_ + n; }
+    void KillAt(Operation operation, std::uint64_t n) {
+        killKind_ = operation;
+        killAt_ = counts_[static_cast<std::size_t>(operation)] + n;
+    }
     // The n-th CopyFile from now on writes the first half of the file's bytes to its target,
     // then throws Killed.
     void KillInCopy(std::uint64_t n) {
@@ -109,6 +112,7 @@ private:
     std::uint64_t total_ = 0;
     std::vector<NthRule> nthRules_;
     std::vector<PathRule> pathRules_;
+    Operation killKind_ = Operation::Now;
     std::uint64_t killAt_ = 0;
     std::uint64_t killInCopy_ = 0;
     int openSearches_ = 0;

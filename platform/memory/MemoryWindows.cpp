@@ -412,8 +412,8 @@ void MemoryWindows::FailPath(Operation operation, std::string_view path, std::ui
     m.failures.FailPath(operation, ParseForBuilding(m, path), code);
 }
 
-void MemoryWindows::KillAt(std::uint64_t n) {
-    machine_->failures.KillAt(n);
+void MemoryWindows::KillAt(Operation operation, std::uint64_t n) {
+    machine_->failures.KillAt(operation, n);
 }
 
 void MemoryWindows::KillInCopy(std::uint64_t n) {

@@ -112,10 +112,10 @@ public:
     void FailNthOverall(std::uint64_t n, std::uint32_t code);
     // Every operation of that kind on a path at or below `path` fails with the code.
     void FailPath(Operation operation, std::string_view path, std::uint32_t code);
-    // The run is killed at the n-th operation from now on (it throws memory::Killed before the
-    // operation does anything), or half-way through the n-th file copy (the target holds the
-    // first half of the bytes). ClearFailures disarms both.
-    void KillAt(std::uint64_t n);
+    // The run is killed at the n-th operation of that kind from now on (it throws
+    // memory::Killed before the operation does anything), or half-way through the n-th file
+    // copy (the target holds the first half of the bytes). ClearFailures disarms both.
+    void KillAt(Operation operation, std::uint64_t n);
     void KillInCopy(std::uint64_t n);
     void ClearFailures();
     // Directory searches open now, and the most open at once since construction.

@@ -103,6 +103,7 @@ TEST_F(StagingTest, RestoresOrdinaryFilesAndNamesWhatStays) {
     windows.PutFile("C:\\tmptelm\\sub\\inner.cfg", "inner");
     windows.FailPath(Operation::MoveFile, "C:\\tmptelm\\conf.cfg", win::kSharingViolation);
     RestoreHeldFiles(run);
+    RemoveHoldingDirectory(run);
     ASSERT_EQ(testing::Warnings(windows).size(), 1u) << State();
     const std::string text = testing::Warnings(windows)[0];
     for (const auto& row : rows) {
