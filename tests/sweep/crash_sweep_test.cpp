@@ -36,21 +36,40 @@ constexpr Operation kChanges[] = {Operation::SetAttributes,   Operation::CopyFil
                                   Operation::CreateDirectory, Operation::RemoveDirectory,
                                   Operation::WriteFile,       Operation::WriteProfileString};
 
-using Program = std::function<void(MemoryWindows&)>;
+// A program's run on the machine, giving its log.
+using Program = std::function<std::string(MemoryWindows&)>;
 
 struct Scenario {
     std::string name;
-    Program prepare;
+    std::function<void(MemoryWindows&)> prepare;
     // What runs in turn; a program (not the package) may be stopped.
     std::vector<std::pair<Program, bool>> steps;
 };
 
-void FrontEnd(MemoryWindows& windows) {
-    RunFrontEnd(windows, kFrontEndAnswers);
+std::string FrontEnd(MemoryWindows& windows) {
+    std::string log;
+    RunFrontEnd(windows, kFrontEndAnswers, &log);
+    return log;
 }
 
 Program UpgradePrep(std::string answers) {
-    return [answers](MemoryWindows& windows) { RunUpgradePrep(windows, answers); };
+    return [answers](MemoryWindows& windows) {
+        std::string log;
+        RunUpgradePrep(windows, answers, "upgradeprep.exe 7.1.0.0", &log);
+        return log;
+    };
+}
+
+// The questions a log shows answered: prompt and answer.
+using Answers = std::map<std::string, std::string>;
+Answers Asked(const std::string& log) {
+    static const std::regex question(R"(" \((\w+)\) -> (\w+))");
+    Answers asked;
+    for (auto it = std::sregex_iterator(log.begin(), log.end(), question);
+         it != std::sregex_iterator(); ++it) {
+        asked[(*it)[1]] = (*it)[2];
+    }
+    return asked;
 }
 
 std::vector<Scenario> Scenarios() {
@@ -79,7 +98,11 @@ std::vector<Scenario> Scenarios() {
              InsertMiraDisc(windows);
          },
          {{UpgradePrep("[upgradeprep]\nSearchAndDelete=Yes\nKeepConfiguration=Yes\n"), true},
-          {[](MemoryWindows& windows) { InstallKorvex(windows); }, false},
+          {[](MemoryWindows& windows) {
+               InstallKorvex(windows);
+               return std::string();
+           },
+           false},
           {FrontEnd, true}}},
         {"upgrade of a registered product",
          [](MemoryWindows& windows) { InstallKorvex(windows); },
@@ -113,9 +136,10 @@ std::vector<std::string> Differences(const std::vector<std::string>& a,
 }
 
 // Runs the scenario, `stop` armed just before program `stopped` starts; a stopped program runs
-// again from what it left. Returns whether a stop happened.
+// again from what it left, and `asked` gets the questions of that second run. Returns whether a
+// stop happened.
 bool RunStopped(const Scenario& scenario, MemoryWindows& windows, std::size_t stopped,
-                const std::function<void(MemoryWindows&)>& stop) {
+                const std::function<void(MemoryWindows&)>& stop, Answers& asked) {
     scenario.prepare(windows);
     bool killed = false;
     for (std::size_t i = 0; i < scenario.steps.size(); ++i) {
@@ -131,6 +155,8 @@ bool RunStopped(const Scenario& scenario, MemoryWindows& windows, std::size_t st
             if (!killed) {
                 continue;
             }
+            asked = Asked(scenario.steps[i].first(windows));
+            continue;
         }
         scenario.steps[i].first(windows);
     }
@@ -142,10 +168,11 @@ TEST(CrashSweep, ARunStoppedAnywhereThenRunAgainEndsAsAnUninterruptedOne) {
     for (const Scenario& scenario : Scenarios()) {
         MemoryWindows clean;
         std::vector<std::map<Operation, std::uint64_t>> counts; // of each step
+        std::vector<Answers> questions;                         // of each step
         scenario.prepare(clean);
         for (const auto& step : scenario.steps) {
             clean.ResetCounts();
-            step.first(clean);
+            questions.push_back(Asked(step.first(clean)));
             counts.emplace_back();
             for (Operation kind : kChanges) {
                 counts.back()[kind] = clean.Count(kind);
@@ -160,7 +187,15 @@ TEST(CrashSweep, ARunStoppedAnywhereThenRunAgainEndsAsAnUninterruptedOne) {
                                    const std::function<void(MemoryWindows&)>& stop) {
                 ++tried;
                 MemoryWindows windows;
-                EXPECT_TRUE(RunStopped(scenario, windows, i, stop)) << where << ": never stopped";
+                Answers asked;
+                EXPECT_TRUE(RunStopped(scenario, windows, i, stop, asked))
+                    << where << ": never stopped";
+                // Run again, no question is answered otherwise than in the uninterrupted run.
+                for (const auto& [prompt, answer] : asked) {
+                    const auto before = questions[i].find(prompt);
+                    EXPECT_TRUE(before == questions[i].end() || before->second == answer)
+                        << prompt << " " << answer << ": " << scenario.name << ", " << where;
+                }
                 const std::vector<std::string> left = Snapshot(windows);
                 EXPECT_EQ(Differences(left, expected), Differences(expected, left))
                     << "(left: what only the stopped run has; right: what only the "

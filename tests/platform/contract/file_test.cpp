@@ -31,6 +31,7 @@ const std::map<std::string_view, Call> kCalls = {
     {"write", [](auto& f, auto& a, auto&) { return f.WriteFile(a, "new"); }},
     {"append", [](auto& f, auto& a, auto&) { return f.AppendFile(a, "new"); }},
     {"attributes", [](auto& f, auto& a, auto&) { return f.GetAttributes(a).status(); }},
+    {"information", [](auto& f, auto& a, auto&) { return f.GetFileInformation(a).status(); }},
     {"set", [](auto& f, auto& a, auto& b) { return f.SetAttributes(a, Bits(b)); }},
 };
 
@@ -122,6 +123,10 @@ TEST_F(FileContract, CallsInTurnDoWhatWindowsDoesOrRefuseChangingNothing) {
         {"set", "missing", "H", win::kFileNotFound},
         {"set", "Missing\\file", "H", win::kPathNotFound},
         {"attributes", "target\\below", "", win::kPathNotFound},
+        {"information", "plain", "", 0, "\"plain\" N"},
+        {"information", "Dir", "", 0, "directory D"},
+        {"information", "missing", "", win::kFileNotFound},
+        {"information", "Missing\\file", "", win::kPathNotFound},
         {"copy", "source", "Copy of source", 0, "\"bytes\" RH"},
         {"copy", "system", "target", 0, "\"new bytes\" S", Shortfall::CopyKeepsTargetAttributes},
         {"copy", "plain", "readonly", win::kAccessDenied, "", Shortfall::WritesReadOnlyFiles},
@@ -219,6 +224,15 @@ TEST_F(FileContract, ShortPathNamesNameTheSameFiles) {
     // An 8.3 name is its own short name.
     EXPECT_EQ(files().GetShortPathName(At("Long Directory Name\\ABC.TXT")).value_or(""),
               directory.value() + "\\ABC.TXT");
+    // A file reached through its short name is the same file; another file is not.
+    const auto named = files().GetFileInformation(At("Long Directory Name\\ABC.TXT"));
+    const auto reached = files().GetFileInformation(directory.value() + "\\abc.txt");
+    const auto other = files().GetFileInformation(At("Long Directory Name\\archive.tar.gz"));
+    ASSERT_TRUE(named.ok() && reached.ok() && other.ok());
+    EXPECT_TRUE(named.value().SameFileAs(reached.value()));
+    EXPECT_FALSE(named.value().SameFileAs(other.value()));
+    EXPECT_TRUE(platform::IsDirectory(
+        files().GetFileInformation(directory.value()).value_or({}).attributes));
     for (const char* missing : {"Long Directory Name\\missing file.text", "Missing\\file.text"}) {
         EXPECT_EQ(files().GetShortPathName(At(missing)).code(), win::kFileNotFound) << missing;
     }
