@@ -118,48 +118,6 @@ TEST_F(MainRunTest, CancelEndsTheRunAfterTheStepsPathKey) {
     }
 }
 
-TEST_F(MainRunTest, NoToBothQuestionsStillWritesThePathsAndTheRegion) {
-    windows.ui().Answer(Answer::No);
-    windows.ui().Answer(Answer::No);
-    run.record.AirtalkerRegion = 2;
-    EXPECT_EQ(Run(), exit_code::kCompleted);
-    EXPECT_TRUE(windows.ui().dialogs().empty());
-    EXPECT_EQ(Ini("NELK.INI"), std::string(kNelk) + kPath +
-                                   "[Airtalker]\r\nRegion=Latin America\r\n"
-                                   "Latin America=0000007FE0\r\n");
-    EXPECT_EQ(Ini("ZELMAIN.INI"), kZelmain);
-}
-
-// The copy into S10 fails: the warning is shown, the cursor is normal again, and the YMV and
-// region settings still follow.
-TEST_F(MainRunTest, AFailedMapCopyIsReportedAndTheRunGoesOn) {
-    windows.ui().Answer(Answer::Yes);
-    windows.ui().Dialog(ScriptedUserInterface::Press("OKButton", {{"CopyMira", true}}));
-    windows.ui().Answer(Answer::Yes);
-    windows.ui().Dialog(
-        ScriptedUserInterface::Press("OkButton", {{"Check1(9)", true}, {"Check1(14)", true}}));
-    windows.ui().Answer(Answer::Yes);
-    windows.ui().Dialog(ScriptedUserInterface::Press("OKButton"));
-    windows.FailPath(Operation::CopyFile, "C:\\TELMIMAP\\S10\\news", win::kHandleDiskFull);
-
-    EXPECT_EQ(Run(), exit_code::kFailed) << State();
-
-    ASSERT_EQ(testing::Warnings(windows).size(), 2u) << State();
-    EXPECT_EQ(testing::Warnings(windows)[1],
-              "The installation is not complete: these changes failed.\ncopy D:\\Mira "
-              "Maps\\map_disk_3\\news\\news.mm1 to C:\\TELMIMAP\\S10\\news\\news.mm1: "
-              "The disk is full. (error 39)");
-    EXPECT_NE(testing::Warnings(windows)[0].find(
-                  "D:\\Mira Maps\\map_disk_3\\news\\news.mm1:\nThe disk is full. (error 39)"),
-              std::string::npos)
-        << testing::Warnings(windows)[0];
-    EXPECT_EQ(testing::Shown(windows).end()[-2], "[SystemType]");
-    EXPECT_FALSE(windows.ui().waitCursorOn());
-    EXPECT_EQ(File(windows, "C:\\TELMIMAP\\S10\\studios\\studios.mm1"), "studios map");
-    EXPECT_FALSE(windows.Exists("C:\\TELMIMAP\\S15"));
-    EXPECT_EQ(Ini("ZELMAIN.INI"), Zelmain("000000000000000", "000000000000000"));
-}
-
 // Machines not shaped as expected: each run ends, says what went wrong, loses nothing, and a
 // run in which a change failed ends with 1603 and one last warning listing the changes.
 TEST_F(MainRunTest, ShapesTheRunDoesNotExpect) {
