@@ -112,6 +112,10 @@ TEST_F(DirectoryTreeTest, FailuresNameTheOperationAndPath) {
     // A listing cut short by an error is a failure, not a finished copy.
     windows.FailNth(Operation::SearchNext, 3, win::kNotReady);
     EXPECT_EQ(Copy("C:\\Maps", "D:\\Copy").error().operation, "list");
+    // So is a directory gone between its reading and its listing.
+    windows.FailPath(Operation::Search, "C:\\Maps\\sub1", win::kPathNotFound);
+    EXPECT_EQ(Copy("C:\\Maps", "D:\\Copy2").error().DescribeWhere().substr(0, 19),
+              "list C:\\Maps\\sub1: ");
 }
 
 // A linked directory is copied as the directory it leads to; a link back to a directory the
