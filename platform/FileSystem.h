@@ -158,6 +158,10 @@ private:
 } // namespace detail
 
 inline Result<std::unique_ptr<AppendedFile>> FileSystem::OpenForAppend(std::string_view path) {
+    // Opening creates the file and fails where appending would, as CreateFile does.
+    if (Status opened = AppendFile(path, ""); !opened.ok()) {
+        return opened.error();
+    }
     return std::unique_ptr<AppendedFile>(
         std::make_unique<detail::AppendEachTime>(*this, std::string(path)));
 }

@@ -15,12 +15,11 @@ namespace korvex::frontend {
 namespace {
 
 using memory::MemoryWindows;
-using memory::Operation;
 using platform::Answer;
 namespace attr = platform::attr;
 
 // Random trees: a few files of random bytes (some read-only, hidden or system) and a few
-// subdirectories (some hidden, some empty) per level; names differ only in case at times.
+// subdirectories (some hidden, some empty) per level, from a few names that differ in case.
 struct Generator {
     std::mt19937 random;
     int Below(std::size_t n) { return static_cast<int>(random() % n); }
@@ -28,12 +27,13 @@ struct Generator {
     // Builds the tree; gives the bytes a copy of it reads.
     std::uint64_t Tree(MemoryWindows& windows, const std::string& top, int depth) {
         static const char* names[] = {"a.map", "A.MAP", "b.lay", "Layers", "sym.mm1", "x"};
-        const std::uint32_t bits[] = {attr::kReadOnly, attr::kHidden, attr::kSystem, 0};
+        const std::uint32_t bits[] = {attr::kArchive, 0, attr::kReadOnly, attr::kHidden,
+                                      attr::kSystem};
         windows.MakeDirectories(top);
         std::uint64_t read = 0;
         for (int file = Below(4); file > 0; --file) {
             const std::string path = top + "\\" + names[Below(6)] + std::to_string(Below(3));
-            const std::uint32_t bit = Below(2) ? attr::kArchive : bits[Below(4)];
+            const std::uint32_t bit = bits[Below(8) % 5];
             const std::string bytes(static_cast<std::size_t>(Below(40)), char('a' + Below(26)));
             if (!windows.Exists(path)) {
                 windows.PutFile(path, bytes, bit);
@@ -51,11 +51,12 @@ struct Generator {
         }
         return read;
     }
-    // A random entry below the directory ("Layersd1\a.map2"), or "" for the directory itself.
+    // "" or "\" and a random file or directory below `directory` ("\Layersd1\a.map2").
     std::string Entry(const MemoryWindows& windows, const std::string& directory) {
         const std::vector<std::string> tree = windows.Tree(directory);
-        const std::string entry = tree.empty() ? "" : tree[Below(tree.size())];
-        return entry.substr(0, entry.find_first_of(" ")).substr(0, entry.find_last_not_of("\\ "));
+        std::string entry = tree.empty() ? "" : "\\" + tree[Below(tree.size())];
+        entry = entry.substr(0, entry.find(' '));
+        return entry.ends_with('\\') ? entry.substr(0, entry.size() - 1) : entry;
     }
 };
 
@@ -77,18 +78,18 @@ std::string Left(const MemoryWindows& windows) {
 // overwrite questions each picked system will ask (some No); gives the sets that will be copied.
 std::bitset<6> Queue(MemoryWindows& windows, const std::set<int>& systems, unsigned seed) {
     std::vector<std::pair<std::string, bool>> ticks;
-    std::bitset<6> copied;
     for (int system : systems) {
         ticks.push_back({"Check1(" + std::to_string(system - 1) + ")", true});
     }
     windows.ui().Answer(Answer::Yes);
     windows.ui().Dialog(memory::ScriptedUserInterface::Press("OkButton", ticks));
+    std::bitset<6> copied;
     for (int system : systems) {
         for (std::size_t i = 0; i < 6; ++i) {
-            const std::string target = SystemMapDirectory("C:\\", system) + "\\" +
-                                       std::string(product::kMiraMapSets[i].name);
-            const bool asked = DirectoryExists(windows.files(), target);
             const Answer answer = (seed + 5 * system + 3 * i) % 3 ? Answer::Yes : Answer::No;
+            const bool asked =
+                DirectoryExists(windows.files(), SystemMapDirectory("C:\\", system) + "\\" +
+                                                     std::string(product::kMiraMapSets[i].name));
             if (asked) {
                 windows.ui().Answer(answer);
             }
@@ -98,8 +99,8 @@ std::bitset<6> Queue(MemoryWindows& windows, const std::set<int>& systems, unsig
     return copied;
 }
 
-// The straightforward copy is InstallMiraMaps run once for each picked system, alone: every
-// copy then comes from the disc.
+// The straightforward copy is InstallMiraMaps run for each picked system alone: every copy then
+// comes from the disc. The disc's bytes read count each file once per copy.
 TEST(InstallMiraMaps, GivesWhatCopyingEverySystemFromTheDiscGivesReadingTheDiscOnce) {
     for (unsigned seed = 1; seed <= 120; ++seed) {
         MemoryWindows ours, direct;
@@ -115,37 +116,30 @@ TEST(InstallMiraMaps, GivesWhatCopyingEverySystemFromTheDiscGivesReadingTheDiscO
             for (int i = 0; i < 6; ++i) {
                 setBytes[i] = make.Tree(*windows, disc(i), make.Below(3));
             }
-            const int picks = make.Below(4) == 0 ? 15 : 1 + make.Below(3);
-            std::vector<int> picked;
-            for (int pick = 0; pick < picks; ++pick) {
-                picked.push_back(picks == 15 ? pick + 1 : 1 + make.Below(15));
+            systems.clear();
+            for (int picks = make.Below(4) == 0 ? 15 : 1 + make.Below(3), n = 1; n <= picks; ++n) {
+                systems.insert(picks == 15 ? n : 1 + make.Below(15));
             }
-            systems = std::set<int>(picked.begin(), picked.end());
-            const auto target = [&](int set, const std::string& system) {
-                return system + "\\" + std::string(product::kMiraMapSets[set].name);
+            const auto any = [&] {
+                return *std::next(systems.begin(), make.Below(systems.size()));
             };
-            const auto anyPicked = [&] {
-                return SystemMapDirectory("C:\\", picked[make.Below(picks)]);
+            const auto target = [](int system, int set) {
+                return SystemMapDirectory("C:\\", system) + "\\" +
+                       std::string(product::kMiraMapSets[set].name);
             };
-            // Targets already there, with files of their own or older copies of the disc's.
+            // Targets already there, with files of their own, some named as the disc's.
             for (int n = make.Below(8); n > 0; --n) {
-                const int set = make.Below(6);
-                const std::string there = target(set, anyPicked()),
-                                  older = make.Entry(*windows, disc(set));
-                make.Tree(*windows, there, 1);
-                if (!older.empty() && !windows->Exists(there + "\\" + older) && make.Below(2)) {
-                    windows->PutFile(there + "\\" + older, "older");
-                }
+                make.Tree(*windows, target(any(), make.Below(6)), 1);
             }
             // A failure half-way: a file or directory of the disc or of a target, or a system's
             // directory that cannot be made.
-            const int set = make.Below(6);
-            const std::string system = anyPicked(), entry = make.Entry(*windows, disc(set));
-            const std::string below = entry.empty() ? "" : "\\" + entry;
-            const std::tuple<Operation, std::string, std::uint32_t> failures[] = {
-                {Operation::CopyFile, disc(set) + below, win::kNotReady},
-                {Operation::CopyFile, target(set, system) + below, win::kDiskFull},
-                {Operation::CreateDirectory, system, win::kAccessDenied}};
+            const int set = make.Below(6), system = any();
+            const std::string below = make.Entry(*windows, disc(set));
+            const std::tuple<memory::Operation, std::string, std::uint32_t> failures[] = {
+                {memory::Operation::CopyFile, disc(set) + below, win::kNotReady},
+                {memory::Operation::CopyFile, target(system, set) + below, win::kDiskFull},
+                {memory::Operation::CreateDirectory, SystemMapDirectory("C:\\", system),
+                 win::kAccessDenied}};
             if (const int failure = make.Below(5); failure < 3) {
                 const auto& [operation, path, code] = failures[failure];
                 windows->FailPath(operation, path, code);
@@ -162,22 +156,17 @@ TEST(InstallMiraMaps, GivesWhatCopyingEverySystemFromTheDiscGivesReadingTheDiscO
                 break;
             }
         }
-        const auto where = [&] {
-            return "seed " + std::to_string(seed) + "\n" + testing::State(direct);
+        const auto left = [](const MemoryWindows& windows, const Status& status) {
+            return (status.ok() ? "done" : status.error().DescribeWhere()) + "\n" + Left(windows);
         };
-        ASSERT_EQ(got.Describe(), expected.Describe()) << where();
-        if (!got.ok()) {
-            EXPECT_EQ(got.error().DescribeWhere(), expected.error().DescribeWhere()) << where();
-        }
-        ASSERT_EQ(Left(ours), Left(direct)) << where();
-        // Each file of the disc read once at most; after a whole run, once for each set copied.
+        ASSERT_EQ(left(ours, got), left(direct, expected)) << "seed " << seed;
         std::uint64_t all = 0, once = 0;
         for (std::size_t i = 0; i < 6; ++i) {
             all += setBytes[i];
             once += copied[i] ? setBytes[i] : 0;
         }
-        EXPECT_LE(ours.BytesRead('D'), got.ok() ? once : all) << where();
-        EXPECT_GE(ours.BytesRead('D'), got.ok() ? once : 0) << where();
+        EXPECT_LE(ours.BytesRead('D'), got.ok() ? once : all) << "seed " << seed;
+        EXPECT_GE(ours.BytesRead('D'), got.ok() ? once : 0) << "seed " << seed;
     }
 }
 

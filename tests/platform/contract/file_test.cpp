@@ -268,6 +268,12 @@ TEST_F(FileContract, WriteAppendAndReadWholeFiles) {
     EXPECT_EQ(files().ReadFile(At("log")).value_or("unreadable"), "first\r\nsecond\r\n");
     ASSERT_TRUE(files().WriteFile(At("empty"), "").ok());
     EXPECT_EQ(files().ReadFile(At("empty")).value_or("unreadable"), "");
+    // Kept open for appending: each write lands at the end, and the file stays readable.
+    auto kept = files().OpenForAppend(At("log"));
+    ASSERT_TRUE(kept.ok()) << kept.code();
+    ASSERT_TRUE(kept.value()->Append("third\r\n").ok());
+    EXPECT_EQ(files().ReadFile(At("log")).value_or("unreadable"), "first\r\nsecond\r\nthird\r\n");
+    EXPECT_EQ(files().OpenForAppend(At("Missing\\log")).code(), win::kPathNotFound);
 }
 
 TEST_F(FileContract, ReadWriteRefusals) {
