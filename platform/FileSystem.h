@@ -76,6 +76,14 @@ public:
     virtual Status Ended() const { return Status(); }
 };
 
+// A file held open for appending (CreateFile with FILE_APPEND_DATA, OPEN_ALWAYS), closed on
+// destruction. Each Append is one WriteFile at the file's end as it is at that moment.
+class AppendedFile {
+public:
+    virtual ~AppendedFile() = default;
+    virtual Status Append(std::string_view bytes) = 0;
+};
+
 class FileSystem {
 public:
     virtual ~FileSystem() = default;
@@ -121,6 +129,10 @@ public:
     virtual Status WriteFile(std::string_view path, std::string_view bytes) = 0;
     // Appends the bytes to a file, creating it when missing (OPEN_ALWAYS, write at the end).
     virtual Status AppendFile(std::string_view path, std::string_view bytes) = 0;
+    // Opens a file for appending, creating it when missing (OPEN_ALWAYS), and keeps it open for
+    // later appends. Fails as AppendFile does. By default every Append is an AppendFile of its
+    // own (open, write, close); a backend whose opening is costly keeps one handle instead.
+    virtual Result<std::unique_ptr<AppendedFile>> OpenForAppend(std::string_view path);
 
     // GetLogicalDrives: bit 0 for A: ... bit 25 for Z:.
     virtual std::uint32_t LogicalDrives() = 0;
@@ -131,6 +143,28 @@ public:
     // GetWindowsDirectory, without a trailing backslash.
     virtual Result<std::string> WindowsDirectory() = 0;
 };
+
+namespace detail {
+// Appends through AppendFile, opening and closing the file each time.
+class AppendEachTime final : public AppendedFile {
+public:
+    AppendEachTime(FileSystem& files, std::string path) : files_(files), path_(std::move(path)) {}
+    Status Append(std::string_view bytes) override { return files_.AppendFile(path_, bytes); }
+
+private:
+    FileSystem& files_;
+    std::string path_;
+};
+} // namespace detail
+
+inline Result<std::unique_ptr<AppendedFile>> FileSystem::OpenForAppend(std::string_view path) {
+    // Opening creates the file and fails where appending would, as CreateFile does.
+    if (Status opened = AppendFile(path, ""); !opened.ok()) {
+        return opened.error();
+    }
+    return std::unique_ptr<AppendedFile>(
+        std::make_unique<detail::AppendEachTime>(*this, std::string(path)));
+}
 
 // Whether an entry is an ordinary file: not a directory, hidden, system, read-only or a
 // reparse point, nor temporary, offline or encrypted (these stay where they are). The archive bit

@@ -41,6 +41,9 @@ public:
     Status AppendFile(std::string_view path, std::string_view bytes) override {
         return inner_.AppendFile(path, bytes);
     }
+    Result<std::unique_ptr<AppendedFile>> OpenForAppend(std::string_view path) override {
+        return inner_.OpenForAppend(path);
+    }
     std::uint32_t LogicalDrives() override { return inner_.LogicalDrives(); }
     DriveType GetDriveType(std::string_view root) override { return inner_.GetDriveType(root); }
     Result<std::string> CurrentDirectory() override { return inner_.CurrentDirectory(); }

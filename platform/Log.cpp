@@ -11,6 +11,10 @@ namespace korvex::platform {
 Log::Log(FileSystem& files, SystemInfo& system, std::string program, std::string path)
     : files_(&files), system_(&system), program_(std::move(program)), path_(std::move(path)) {}
 
+Log::Log(Log&&) noexcept = default;
+Log& Log::operator=(Log&&) noexcept = default;
+Log::~Log() = default;
+
 void Log::Write(std::string_view action, std::string_view arguments, std::string_view outcome) {
     if (files_ == nullptr) {
         return;
@@ -33,8 +37,16 @@ void Log::Write(std::string_view action, std::string_view arguments, std::string
     line += " -> ";
     line += outcome;
     line += "\r\n";
-    // A log write that fails has nowhere to be reported; the run goes on.
-    (void)files_->AppendFile(path_, line);
+    // Each line is one write, whole, so a line is either in the file or not at all. A log that
+    // cannot be opened or written has nowhere to be reported; the run goes on.
+    if (!file_) {
+        auto opened = files_->OpenForAppend(path_);
+        if (!opened.ok()) {
+            return;
+        }
+        file_ = std::move(opened.value());
+    }
+    (void)file_->Append(line);
 }
 
 void Log::Write(std::string_view action, std::string_view arguments, const Status& outcome) {

@@ -1,6 +1,7 @@
 // The action log: one line per action when the run was asked to keep one, nothing otherwise.
 #pragma once
 
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -8,6 +9,7 @@
 
 namespace korvex::platform {
 
+class AppendedFile;
 class FileSystem;
 class SystemInfo;
 
@@ -16,8 +18,12 @@ public:
     // A log that writes nothing.
     Log() = default;
     // A log appended to `path` through the file system, each line stamped with the local
-    // time and the program's name.
+    // time and the program's name. The file is opened at the first line and kept open; while
+    // it cannot be opened, each line tries again and is lost when that fails.
     Log(FileSystem& files, SystemInfo& system, std::string program, std::string path);
+    Log(Log&&) noexcept;
+    Log& operator=(Log&&) noexcept;
+    ~Log();
 
     bool enabled() const { return files_ != nullptr; }
     // "<time> <program> <action> <arguments> -> <outcome>"
@@ -29,6 +35,7 @@ private:
     SystemInfo* system_ = nullptr;
     std::string program_;
     std::string path_;
+    std::unique_ptr<AppendedFile> file_;
 };
 
 } // namespace korvex::platform

@@ -1,9 +1,11 @@
 // The Mira map copying step.
 #include "frontend/maps/InstallMiraMaps.h"
 
+#include <array>
 #include <cstdio>
 
 #include "frontend/Prompts.h"
+#include "frontend/maps/RepeatedTreeCopy.h"
 #include "product/Korvex.h"
 
 namespace korvex::frontend {
@@ -86,13 +88,24 @@ Status InstallMiraMaps(platform::Platform& machine, std::optional<MiraCopy>& dia
     }
     (void)machine.ui.ShowDialog(*dialog);
 
+    // A disc reads small files slowly: each set is read from it once, into the first picked
+    // system that takes it, and the later systems get that copy's files from the hard disk.
+    // With one system picked nothing is remembered and every copy is the direct one.
+    int pickedLeft = 0;
+    for (std::int16_t i = 0; i < product::kSystems; ++i) {
+        pickedLeft += dialog->CopyMapToSystem(i) ? 1 : 0;
+    }
+    std::array<std::optional<RepeatedTreeCopy>, std::size(product::kMiraMapSets)> copies;
+
     for (std::int16_t i = 0; i < product::kSystems; ++i) {
         if (!dialog->CopyMapToSystem(i)) {
             continue;
         }
+        --pickedLeft;
         const int system = i + 1;
         const std::string systemDirectory = SystemMapDirectory(driveRoot, system);
-        for (const product::MiraMapSet& set : product::kMiraMapSets) {
+        for (std::size_t index = 0; index < copies.size(); ++index) {
+            const product::MiraMapSet& set = product::kMiraMapSets[index];
             const std::string target = systemDirectory + "\\" + std::string(set.name);
             if (DirectoryExists(machine.files, target)) {
                 platform::MessageBoxRequest overwrite;
@@ -114,7 +127,16 @@ Status InstallMiraMaps(platform::Platform& machine, std::optional<MiraCopy>& dia
                 }
             }
             const std::string from = *source + std::string(set.path);
-            if (Status copied = CopyDirectoryTree(machine, from, target); !copied.ok()) {
+            std::optional<RepeatedTreeCopy>& copy = copies[index];
+            Status copied;
+            if (copy) {
+                copied = copy->Repeat(machine.files, target);
+            } else if (pickedLeft > 0) {
+                copied = copy.emplace(from, target).CopyFirst(machine);
+            } else {
+                copied = CopyDirectoryTree(machine, from, target);
+            }
+            if (!copied.ok()) {
                 return copied;
             }
             machine.log.Write("copy-tree", from + " " + target, "done");

@@ -27,6 +27,8 @@ std::string SystemMapDirectory(std::string_view driveRoot, int system);
 // use and kept in `dialog`), then for each picked system in order and each map set in table
 // order: asks before replacing an existing target ("OverwriteMap.S02.ob_map"), creates the
 // system's directory (one level) when missing and copies the set's tree under the wait cursor.
+// Each file of the disc is read once: a set's first copy comes from the disc, the later systems'
+// copies of it from that first copy, call for call as a copy from the disc would go.
 // A failure to create a directory or to copy ends the step at once and is returned; the wait
 // cursor is still on then, and the caller puts it back. What was copied before stays.
 [[nodiscard]] Status InstallMiraMaps(platform::Platform& machine, std::optional<MiraCopy>& dialog,

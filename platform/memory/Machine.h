@@ -73,7 +73,8 @@ struct Drive {
     bool mediaPresent = true;
     bool shortNames = false;
     std::optional<std::uint64_t> capacity;
-    std::uint64_t used = 0; // bytes in the contents of files
+    std::uint64_t used = 0;      // bytes in the contents of files
+    std::uint64_t bytesRead = 0; // file contents read from it, by ReadFile and as a copy's source
     std::shared_ptr<Node> root;
 };
 

@@ -121,6 +121,7 @@ Status MemoryFileSystem::CopyFile(std::string_view from, std::string_view to) {
     if (!copy.ok()) {
         return copy.status();
     }
+    source.value().drive->bytesRead += file->contents.size();
     copy.value()->attributes = file->attributes | attr::kArchive;
     return {};
 }
@@ -281,6 +282,7 @@ Result<std::string> MemoryFileSystem::ReadFile(std::string_view path) {
     if (place.value().node->directory) {
         return Result<std::string>::Failure(win::kAccessDenied);
     }
+    place.value().drive->bytesRead += place.value().node->contents.size();
     return place.value().node->contents;
 }
 

@@ -270,6 +270,10 @@ std::shared_ptr<Node> Inspect(Machine& m, std::string_view path) {
 }
 } // namespace
 
+std::uint64_t MemoryWindows::BytesRead(char letter) const {
+    return ExistingDrive(*machine_, letter).bytesRead;
+}
+
 bool MemoryWindows::Exists(std::string_view path) const {
     return Inspect(*machine_, path) != nullptr;
 }

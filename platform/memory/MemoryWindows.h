@@ -98,6 +98,8 @@ public:
     // (letters R H S, N for a file with no bit at all, other bits in hex: "b.map [RH 0x100]";
     // a junction shows its target and is not entered: "loop\ -> C:\MAP").
     std::vector<std::string> Tree(std::string_view directory) const;
+    // Bytes of file contents read from a drive so far (ReadFile, and CopyFile from it).
+    std::uint64_t BytesRead(char letter) const;
     // The whole machine (drives and every tree) for failure messages.
     std::string Describe() const;
 

@@ -29,6 +29,7 @@ public:
     Status WriteFile(std::string_view path, std::string_view bytes) override;
     // CreateFileW with FILE_APPEND_DATA and OPEN_ALWAYS: every write lands at the end.
     Status AppendFile(std::string_view path, std::string_view bytes) override;
+    Result<std::unique_ptr<platform::AppendedFile>> OpenForAppend(std::string_view path) override;
     std::uint32_t LogicalDrives() override;
     platform::DriveType GetDriveType(std::string_view root) override;
     Result<std::string> CurrentDirectory() override;

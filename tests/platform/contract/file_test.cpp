@@ -195,6 +195,12 @@ TEST_F(FileContract, CallsInTurnDoWhatWindowsDoesOrRefuseChangingNothing) {
             EXPECT_EQ(Snapshot(row.path) + Snapshot(row.to), path + to) << what;
         }
     }
+    // Kept open for appending: each write lands at the end, and the file stays readable.
+    auto kept = files().OpenForAppend(At("fresh"));
+    ASSERT_TRUE(kept.ok()) << kept.code();
+    ASSERT_TRUE(kept.value()->Append("third\r\n").ok());
+    EXPECT_EQ(files().ReadFile(At("fresh")).value_or("unreadable"), "newnewthird\r\n");
+    EXPECT_EQ(files().OpenForAppend(At("Missing\\log")).code(), win::kPathNotFound);
     // Changing only the case of a name is a rename, not a collision.
     ASSERT_TRUE(files().MoveFile(At("Renamed"), At("RENAMED")).ok());
     if (Checks(Shortfall::KeepsCaseOnRename, "the new case of RENAMED")) {
