@@ -1,15 +1,11 @@
-// The two sweeps over the main scenarios, on the shared test machines.
-//
-// The failure sweep runs a scenario's first program once to count its platform operations, then
-// once more for every operation and every error that operation can meet, failing just that one.
-// Every run must end with an expected exit code, report the failure, run no step twice, keep
-// every configuration file and leave every INI file readable.
-//
-// The crash sweep stops a program of the scenario dead before each of its changes to the
-// machine, and half-way through each file copy, then runs it again with the same answers and
-// goes on. (A stop before a query leaves what a stop before the next change leaves.) Every such
-// run must leave what the uninterrupted one leaves: files and trees file for file with their
-// bytes, the INI files key for key, no question answered otherwise.
+// The two sweeps over the main scenarios, on the shared test machines. The failure sweep fails
+// each operation of a scenario's first program in turn with each error it can meet: every run
+// ends with an expected exit code, reports the failure, runs no step twice, keeps every
+// configuration file and leaves the INI files readable. The crash sweep stops a program dead
+// before each of its changes (a stop before a query leaves what a stop before the next change
+// leaves) and half-way through each file copy, then runs it again with the same answers and
+// goes on: every such run leaves what the uninterrupted one leaves, file for file, with no
+// question answered otherwise.
 #include <gtest/gtest.h>
 
 #include <algorithm>

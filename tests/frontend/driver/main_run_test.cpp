@@ -205,24 +205,6 @@ TEST_F(MainRunTest, ShapesTheRunDoesNotExpect) {
     }
 }
 
-// A system's map directory that is a file stops the Mira step there; what was copied before
-// stays, later systems are not touched, and the run goes on.
-TEST_F(MainRunTest, ASystemDirectoryThatIsAFileStopsTheMiraStep) {
-    windows.PutFile("C:\\TELMIMAP\\S03", "not a directory");
-    windows.ui().Answer(Answer::Yes);
-    windows.ui().Dialog(ScriptedUserInterface::Press("OKButton", {{"CopyMira", true}}));
-    windows.ui().Answer(Answer::Yes);
-    windows.ui().Dialog(ScriptedUserInterface::Press(
-        "OkButton", {{"Check1(1)", true}, {"Check1(2)", true}, {"Check1(4)", true}}));
-    windows.ui().Answer(Answer::No);
-    EXPECT_EQ(Run(), exit_code::kFailed) << State();
-    ASSERT_EQ(testing::Warnings(windows).size(), 2u);
-    EXPECT_NE(testing::Warnings(windows)[0].find("C:\\TELMIMAP\\S03:"), std::string::npos);
-    EXPECT_EQ(windows.Tree("C:\\TELMIMAP\\S02").size(), 24u);
-    EXPECT_FALSE(windows.Exists("C:\\TELMIMAP\\S05"));
-    EXPECT_EQ(Ini("ZELMAIN.INI"), kZelmain);
-}
-
 // upgradeprep keeps an earlier installation's configuration files, whatever their names; the
 // front end restores every one into an installation directory both long and non-ASCII, copies
 // its trees, and writes a configuration path that leads to the program.

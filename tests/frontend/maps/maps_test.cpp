@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <numeric>
 
 #include "frontend/maps/CopyCcfMaps.h"
 #include "frontend/maps/InstallMiraMaps.h"
@@ -181,6 +182,21 @@ TEST(InstallMiraMaps, PickedSystemsGetAllSixMapSets) {
     EXPECT_TRUE(machine.dialog->CopyMapToSystem(14) && !machine.dialog->CopyMapToSystem(15));
     EXPECT_THROW((void)machine.dialog->CopyMapToSystem(16), std::out_of_range);
     EXPECT_THROW((void)machine.dialog->CopyMapToSystem(-1), std::out_of_range);
+}
+
+// The disc is read once whatever the number of systems: the bytes read are its map data's.
+TEST(InstallMiraMaps, ReadsTheDiscOnceForOneTwoOrFifteenSystems) {
+    for (const int count : {1, 2, 15}) {
+        MiraMachine machine;
+        std::uint64_t mapBytes = 0;
+        for (const std::string& entry : machine.windows.Tree("D:\\Mira Maps")) {
+            mapBytes += machine.windows.Contents("D:\\Mira Maps\\" + entry).value_or("").size();
+        }
+        std::vector<int> systems(static_cast<std::size_t>(count));
+        std::iota(systems.begin(), systems.end(), 1);
+        ASSERT_TRUE(machine.Run(systems).ok());
+        EXPECT_EQ(machine.windows.BytesRead('D'), mapBytes) << count;
+    }
 }
 
 TEST(InstallMiraMaps, NothingIsCopiedWithoutTheDiscAYesOrAPick) {
