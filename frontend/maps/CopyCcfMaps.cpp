@@ -45,8 +45,7 @@ Status CopyCcfMaps(platform::Platform& machine, std::string_view driveRoot) {
             goAhead = machine.ui.ShowMessage(request) == Answer::Yes;
         }
         if (goAhead) {
-            if (Status copied = CopyDirectoryTree(machine, source, mapDirectory);
-                !copied.ok()) {
+            if (Status copied = CopyDirectoryTree(machine, source, mapDirectory); !copied.ok()) {
                 return copied;
             }
             machine.log.Write("copy-tree", source + " " + mapDirectory, "done");
