@@ -24,8 +24,7 @@ namespace {
 using memory::MemoryWindows;
 using memory::Operation;
 
-// The front end's answers: both map steps, the Mira sets of systems 1 and 10, every offered
-// file taken.
+// The front end's answers: both map steps, systems 1 and 10 get the Mira sets, Yes to all.
 const char* kFrontEndAnswers =
     "[VarenInstall]\nOverwriteCsuinfo=Yes\nOverwriteCnetio=Yes\nOverwriteZelmain=Yes\n"
     "UpdateKorvexSettings=Yes\nUseCcfMaps=Yes\nContinueIntoExistingMaps=Yes\nCopyMiraMaps=Yes\n"
@@ -168,16 +167,14 @@ std::vector<std::uint32_t> ErrorsOf(Operation kind) {
     }
 }
 
-// Failures that say "not there": a search or query that meets one answers as if the thing
-// were missing, which is what the run is built to expect, so no report is owed.
+// "Not there" from a search or query is an answer the run is built to expect: no report owed.
 bool MeansNotThere(Operation kind, std::uint32_t code) {
     const bool query = kind == Operation::Search || kind == Operation::SearchNext ||
                        kind == Operation::GetAttributes || kind == Operation::GetShortPathName;
     return query && (code == win::kPathNotFound || code == win::kFileNotFound);
 }
 
-// Queries whose failure has a fixed meaning the run acts on: no drives, a drive of unknown
-// type, version code 6, the clock (which cannot fail), no installed product.
+// Queries whose failure has a fixed meaning the run acts on (no drives, no product, ...).
 bool FailureHasAMeaning(Operation kind) {
     return kind == Operation::LogicalDrives || kind == Operation::GetDriveType ||
            kind == Operation::Version || kind == Operation::Now ||
@@ -200,8 +197,7 @@ bool Readable(const std::string& bytes) {
     return true;
 }
 
-// Successful changes that appear twice in a log: a step that ran twice. INI writes are left
-// out, since one key may rightly be written once per row of a dialog.
+// Changes done twice in a log: a step that ran twice (INI writes aside: one per dialog row).
 std::vector<std::string> RepeatedChanges(const std::string& log) {
     std::map<std::string, int> seen;
     std::vector<std::string> repeated;
@@ -270,8 +266,7 @@ TEST(FailureSweep, NoSingleFailureCrashesHangsRepeatsOrLosesAConfigurationFile) 
 
 // ---- The crash sweep ----
 
-// The operations that change the machine; the log's appends are left out, since the log is
-// not compared.
+// The operations that change the machine (the log's appends aside: the log is not compared).
 constexpr Operation kChanges[] = {Operation::SetAttributes,   Operation::CopyFile,
                                   Operation::MoveFile,        Operation::DeleteFile,
                                   Operation::CreateDirectory, Operation::RemoveDirectory,

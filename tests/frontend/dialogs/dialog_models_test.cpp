@@ -158,6 +158,13 @@ TEST(DialogModels, OkCancelAndTheCloseBoxInTheSettingsDialogs) {
         EXPECT_EQ(conf.CopyMiraMaps, row.CopyMiraMaps);
         EXPECT_EQ(testing::File(windows, "C:\\WINDOWS\\NELK.INI"), row.written);
     }
+    // Cancel clears what an earlier OK set, shown again or not.
+    memory::MemoryWindows windows;
+    bool cancelled = false;
+    KORVExConf conf(windows.platform(), cancelled);
+    conf.mapsfromccf = conf.CopyMiraMaps = true;
+    platform::DialogClose closed{};
+    EXPECT_TRUE(conf.Command("CancelButton", closed) && !conf.mapsfromccf && !conf.CopyMiraMaps);
 }
 
 // Each frame model an answer file names is written as its code: Ostrel 0, Pennet 2, Quarne 3,
