@@ -69,12 +69,19 @@ bool DirectoryExists(FileSystem& files, std::string_view path) {
     return false;
 }
 
+Status CreateDirectoryIfMissing(FileSystem& files, std::string_view path) {
+    if (!DirectoryExists(files, path)) {
+        if (Status created = files.CreateDirectory(path); !created.ok()) {
+            return FailedAt(created.error(), "create directory", std::string(path));
+        }
+    }
+    return Status();
+}
+
 Status CopyDirectoryFiles(FileSystem& files, std::string_view source,
                           std::string_view destination) {
-    if (!DirectoryExists(files, destination)) {
-        if (Status created = files.CreateDirectory(destination); !created.ok()) {
-            return FailedAt(created.error(), "create directory", std::string(destination));
-        }
+    if (Status created = CreateDirectoryIfMissing(files, destination); !created.ok()) {
+        return created;
     }
     auto search = files.Search(Join(source, "*.*"));
     if (!search.ok()) {

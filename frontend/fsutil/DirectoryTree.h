@@ -23,6 +23,10 @@ namespace korvex::frontend {
 // least one visible entry besides "." and "..".
 bool DirectoryExists(platform::FileSystem& files, std::string_view path);
 
+// Creates the directory (one level) when DirectoryExists says it is missing; a failure is
+// named "create directory" with the path.
+[[nodiscard]] Status CreateDirectoryIfMissing(platform::FileSystem& files, std::string_view path);
+
 // Copies the plain files of `source` (no hidden, system or directory entries) into
 // `destination`, replacing files of the same names, after creating `destination` (one level)
 // when it is missing. Paths have no trailing separator.

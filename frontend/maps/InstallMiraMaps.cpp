@@ -119,12 +119,10 @@ Status InstallMiraMaps(platform::Platform& machine, std::optional<MiraCopy>& dia
                 }
             }
             machine.ui.SetWaitCursor(true);
-            if (!DirectoryExists(machine.files, systemDirectory)) {
-                // One level only: the product's map directory must already be there.
-                if (Status created = machine.files.CreateDirectory(systemDirectory);
-                    !created.ok()) {
-                    return FailedAt(created.error(), "create directory", systemDirectory);
-                }
+            // One level only: the product's map directory must already be there.
+            if (Status created = CreateDirectoryIfMissing(machine.files, systemDirectory);
+                !created.ok()) {
+                return created;
             }
             const std::string from = *source + std::string(set.path);
             std::optional<RepeatedTreeCopy>& copy = copies[index];

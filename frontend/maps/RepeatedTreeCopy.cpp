@@ -82,10 +82,8 @@ Status RepeatedTreeCopy::Repeat(platform::FileSystem& files, std::string_view de
     for (const Step& step : steps_) {
         const std::string path = Join(destination, step.relative);
         if (step.directory) {
-            if (!DirectoryExists(files, path)) {
-                if (Status created = files.CreateDirectory(path); !created.ok()) {
-                    return FailedAt(created.error(), "create directory", path);
-                }
+            if (Status created = CreateDirectoryIfMissing(files, path); !created.ok()) {
+                return created;
             }
         } else if (Status copied = files.CopyFile(Join(destination_, step.relative), path);
                    !copied.ok()) {
