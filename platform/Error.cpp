@@ -68,6 +68,8 @@ std::string WindowsErrorText(std::uint32_t code) {
     case win::kBadConfiguration:
         return "The configuration data for this product is corrupt.  Contact your support "
                "personnel.";
+    case win::kStoppedOnSymlink:
+        return "The create operation stopped after reaching a symbolic link.";
     case win::kCantResolveFilename:
         return "The name of the file cannot be resolved by the system.";
     default:

@@ -32,6 +32,7 @@ constexpr std::uint32_t kBadPathName = 161;
 constexpr std::uint32_t kAlreadyExists = 183;
 constexpr std::uint32_t kFilenameExcedRange = 206;
 constexpr std::uint32_t kMoreData = 234;
+constexpr std::uint32_t kStoppedOnSymlink = 681;
 constexpr std::uint32_t kNoMoreItems = 259;
 constexpr std::uint32_t kDirectory = 267;
 constexpr std::uint32_t kCantResolveFilename = 1921;

@@ -57,6 +57,16 @@ struct FileInformation {
     }
 };
 
+// Who may change a directory, as its reparse-point bit, owner and access list tell.
+struct Protection {
+    bool link = false; // a reparse point: a junction, symbolic link or mounted folder
+    // Whether anyone but the system, the administrators, the installer service
+    // (TrustedInstaller) or this process's own account owns it or is allowed to write into it,
+    // delete or rename it, or change its access list (a missing access list allows everyone).
+    bool othersMayChange = false;
+    std::string who; // one such account, for messages: "Everyone", "S-1-5-11"
+};
+
 struct DirectoryEntry {
     std::string name; // the entry's long name, as stored
     std::uint32_t attributes = 0;
@@ -114,8 +124,17 @@ public:
     // DeleteFile: ERROR_ACCESS_DENIED for a read-only file or a directory.
     virtual Status DeleteFile(std::string_view path) = 0;
     // CreateDirectory, one level: ERROR_ALREADY_EXISTS when the name is taken,
-    // ERROR_PATH_NOT_FOUND when the parent is missing.
+    // ERROR_PATH_NOT_FOUND when the parent is missing. The new directory inherits its parent's
+    // access list: one made at a fixed drive's root lets every signed-in user change it.
     virtual Status CreateDirectory(std::string_view path) = 0;
+    // CreateDirectory with an explicit protected access list: full control for the system and
+    // the administrators, inherited by everything made in it, nothing inherited from the parent.
+    // Fails as CreateDirectory does, so an existing directory is never taken over.
+    virtual Status CreateProtectedDirectory(std::string_view path) = 0;
+    // What the path names, without following a link in its last component (GetFileAttributes,
+    // then the owner and access list of the directory opened with FILE_FLAG_OPEN_REPARSE_POINT).
+    // Fails as GetAttributes does.
+    virtual Result<Protection> GetProtection(std::string_view path) = 0;
     // RemoveDirectory: ERROR_DIR_NOT_EMPTY when it holds anything.
     virtual Status RemoveDirectory(std::string_view path) = 0;
 
@@ -174,6 +193,11 @@ inline bool IsOrdinaryFile(std::uint32_t attributes) {
     constexpr std::uint32_t kStorage = attr::kArchive | attr::kNormal | attr::kNotContentIndexed |
                                        attr::kCompressed | attr::kSparse;
     return (attributes & ~kStorage) == 0;
+}
+
+// Whether an attribute value is a link's: a junction, symbolic link or mounted folder.
+inline bool IsLink(std::uint32_t attributes) {
+    return (attributes & attr::kReparsePoint) != 0;
 }
 
 // Whether an attribute value carries the directory bit.

@@ -30,6 +30,12 @@ public:
     }
     Status DeleteFile(std::string_view path) override { return inner_.DeleteFile(path); }
     Status CreateDirectory(std::string_view path) override { return inner_.CreateDirectory(path); }
+    Status CreateProtectedDirectory(std::string_view path) override {
+        return inner_.CreateProtectedDirectory(path);
+    }
+    Result<Protection> GetProtection(std::string_view path) override {
+        return inner_.GetProtection(path);
+    }
     Status RemoveDirectory(std::string_view path) override { return inner_.RemoveDirectory(path); }
     Result<std::string> GetShortPathName(std::string_view path) override {
         return inner_.GetShortPathName(path);

@@ -14,6 +14,11 @@
 //   non-ASCII characters as "_". Paths may use them.
 // - Junctions lead paths into their target; a path through more than 63 junctions fails with
 //   ERROR_CANT_RESOLVE_FILENAME, so a junction loop ends any walk.
+// - Who may change a directory, as Windows' default access lists decide it: a fixed drive's root
+//   lets every signed-in user create folders there, and a folder made at the root lets them
+//   change everything in it; below, a directory takes its parent's rule; a protected directory
+//   (CreateProtectedDirectory) lets only the system and the administrators change it. What the
+//   building helpers make is the administrators' unless a test says otherwise.
 #pragma once
 
 #include <array>
@@ -56,6 +61,7 @@ struct Node : std::enable_shared_from_this<Node> {
     std::uint32_t attributes = 0; // kStoredAttributes bits only
     std::string contents;         // files
     std::string junctionTarget;   // absolute path; set for a junction only
+    bool othersMayChange = false; // standard users may change it (directories)
     // Entries by folded long name, so a std::map gives NTFS's listing order.
     std::map<std::string, std::shared_ptr<Node>> children;
     // Folded short name to folded long name of the entries that have one.

@@ -192,16 +192,49 @@ Status MemoryFileSystem::DeleteFile(std::string_view path) {
     return {};
 }
 
-Status MemoryFileSystem::CreateDirectory(std::string_view path) {
-    const auto place = machine_->Begin(Operation::CreateDirectory, {path}, Reach::Entry);
+namespace {
+
+Status MakeDirectory(Machine& machine, std::string_view path, bool protectedAccess) {
+    const auto place = machine.Begin(Operation::CreateDirectory, {path}, Reach::Entry);
     if (!place.ok()) {
         return place.status();
     }
     if (place.value().node) {
         return Status::Failure(win::kAlreadyExists);
     }
-    Attach(*place.value().drive, *place.value().directory, NewNode(place.value().name, true));
+    const Node& parent = *place.value().directory;
+    auto made = NewNode(place.value().name, true);
+    // Inherited: the root's rule for the folders made in it, any other directory's own.
+    made->othersMayChange =
+        !protectedAccess &&
+        (parent.root ? place.value().drive->type == DriveType::Fixed : parent.othersMayChange);
+    Attach(*place.value().drive, *place.value().directory, made);
     return {};
+}
+
+} // namespace
+
+Status MemoryFileSystem::CreateDirectory(std::string_view path) {
+    return MakeDirectory(*machine_, path, false);
+}
+
+Status MemoryFileSystem::CreateProtectedDirectory(std::string_view path) {
+    return MakeDirectory(*machine_, path, true);
+}
+
+Result<platform::Protection> MemoryFileSystem::GetProtection(std::string_view path) {
+    const auto place = machine_->Begin(Operation::GetAttributes, {path}, Reach::Existing);
+    if (!place.ok()) {
+        return place.error();
+    }
+    const Node& node = *place.value().node;
+    platform::Protection protection;
+    protection.link = node.IsJunction();
+    protection.othersMayChange = node.othersMayChange;
+    if (node.othersMayChange) {
+        protection.who = "Authenticated Users";
+    }
+    return protection;
 }
 
 Status MemoryFileSystem::RemoveDirectory(std::string_view path) {

@@ -34,6 +34,10 @@ public:
     Status MoveFile(std::string_view from, std::string_view to) override;
     Status DeleteFile(std::string_view path) override;
     Status CreateDirectory(std::string_view path) override;
+    // Counted and failed as CreateDirectory.
+    Status CreateProtectedDirectory(std::string_view path) override;
+    // Counted and failed as GetAttributes. Standard users are "Authenticated Users".
+    Result<platform::Protection> GetProtection(std::string_view path) override;
     Status RemoveDirectory(std::string_view path) override;
     // Keeps the drive as written, gives a component with no 8.3 name as stored and fails with
     // ERROR_FILE_NOT_FOUND for any component that is missing.

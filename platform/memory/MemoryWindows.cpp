@@ -248,6 +248,15 @@ void MemoryWindows::MakeJunction(std::string_view path, std::string_view target)
     Attach(*where.drive, *where.directory, node);
 }
 
+void MemoryWindows::LetUsersChange(std::string_view path) {
+    Machine& m = *machine_;
+    auto place = m.Locate(ParseForBuilding(m, path), Media::Ignore);
+    if (!place.ok() || !place.value().node || !place.value().node->directory) {
+        throw std::invalid_argument("no directory at " + std::string(path));
+    }
+    place.value().node->othersMayChange = true;
+}
+
 void MemoryWindows::PutAttributes(std::string_view path, std::uint32_t attributes) {
     Machine& m = *machine_;
     auto place = m.Locate(ParseForBuilding(m, path), Media::Ignore);

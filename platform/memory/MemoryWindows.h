@@ -83,6 +83,9 @@ public:
     // A directory entry carrying the reparse-point bit that leads to `target` (a junction):
     // paths through it resolve inside the target.
     void MakeJunction(std::string_view path, std::string_view target);
+    // Lets every signed-in user change an existing directory, as a folder a user made at a
+    // drive's root lets them; directories made in it later take the same rule.
+    void LetUsersChange(std::string_view path);
     // Changes attributes, keeping the directory bit.
     void PutAttributes(std::string_view path, std::uint32_t attributes);
 

@@ -89,6 +89,10 @@ Result<platform::FileInformation> LoggingFileSystem::GetFileInformation(std::str
     return LogFailedQuery(log_, "file-information", path, inner_.GetFileInformation(path));
 }
 
+Result<platform::Protection> LoggingFileSystem::GetProtection(std::string_view path) {
+    return LogFailedQuery(log_, "protection", path, inner_.GetProtection(path));
+}
+
 Result<std::string> LoggingFileSystem::GetShortPathName(std::string_view path) {
     return LogFailedQuery(log_, "short-path", path, inner_.GetShortPathName(path));
 }
@@ -154,6 +158,12 @@ Status LoggingFileSystem::DeleteFile(std::string_view path) {
 Status LoggingFileSystem::CreateDirectory(std::string_view path) {
     Status done = inner_.CreateDirectory(path);
     log_.Write("create-directory", path, done);
+    return done;
+}
+
+Status LoggingFileSystem::CreateProtectedDirectory(std::string_view path) {
+    Status done = inner_.CreateProtectedDirectory(path);
+    log_.Write("create-protected-directory", path, done);
     return done;
 }
 

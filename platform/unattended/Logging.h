@@ -23,6 +23,8 @@ public:
     Status MoveFile(std::string_view from, std::string_view to) override;
     Status DeleteFile(std::string_view path) override;
     Status CreateDirectory(std::string_view path) override;
+    Status CreateProtectedDirectory(std::string_view path) override;
+    Result<platform::Protection> GetProtection(std::string_view path) override;
     Status RemoveDirectory(std::string_view path) override;
     Result<std::string> GetShortPathName(std::string_view path) override;
     Result<std::string> ReadFile(std::string_view path) override;

@@ -40,9 +40,32 @@ platform::DialogClose RecordingUserInterface::ShowDialog(platform::DialogModel& 
 }
 
 void RecordingUserInterface::Save() {
-    const Status written = files_.WriteFile(path_, answers_.Serialize());
-    if (!written.ok()) {
-        log_.Write("record", path_, written);
+    // Written under a name of its own and renamed into place, so that a run stopped dead leaves
+    // the last whole record; a name that is there already (a user may have made it a link to
+    // another file) is never written into.
+    std::string temporary;
+    for (int n = 1; n <= 20 && temporary.empty(); ++n) {
+        std::string name = path_ + ".tmp" + (n == 1 ? std::string() : std::to_string(n));
+        if (files_.GetAttributes(name).code() == win::kFileNotFound) {
+            temporary = std::move(name);
+        }
+    }
+    if (temporary.empty()) {
+        log_.Write("record", path_, "not written: no free temporary name beside it");
+        return;
+    }
+    if (Status written = files_.WriteFile(temporary, answers_.Serialize()); !written.ok()) {
+        log_.Write("record", temporary, written);
+        (void)files_.DeleteFile(temporary); // nothing worth keeping was written
+        return;
+    }
+    // MoveFile does not replace: the earlier record goes first (it is in the new one).
+    if (Status removed = files_.DeleteFile(path_);
+        !removed.ok() && removed.code() != win::kFileNotFound) {
+        log_.Write("record", path_, removed);
+    }
+    if (Status moved = files_.MoveFile(temporary, path_); !moved.ok()) {
+        log_.Write("record", path_, "kept in " + temporary + ": " + moved.Describe());
     }
 }
 

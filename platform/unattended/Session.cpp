@@ -1,6 +1,7 @@
 // Composes the answer, record and log layers over the machine's services.
 #include "platform/unattended/Session.h"
 
+#include "platform/Trust.h"
 #include "platform/unattended/AnswerFileUserInterface.h"
 #include "platform/unattended/Logging.h"
 #include "platform/unattended/RecordingUserInterface.h"
@@ -29,7 +30,72 @@ Session::Session(std::string program, std::string questions, Switches switches, 
 
 Session::~Session() = default;
 
+namespace {
+
+// The folder of a file's absolute path: without the trailing backslash, but a drive's root
+// keeps it ("C:\\").
+std::string FolderOf(const std::string& path) {
+    const std::size_t last = path.find_last_of('\\');
+    if (last == std::string::npos) {
+        return std::string();
+    }
+    return path.substr(0, last == 2 && path[1] == ':' ? last + 1 : last);
+}
+
+} // namespace
+
+bool Session::RefuseBadSwitchPaths() {
+    // The log and the record are written with the program's rights: a relative path would
+    // depend on the folder the program was started in, and a link on the way would lead the
+    // writes wherever the user who made it wants. Nothing is written to such a path.
+    const struct {
+        const char* name;
+        const std::string& path;
+    } written[] = {{"KORVEX_LOG", switches_.log}, {"KORVEX_RECORD", switches_.record}};
+    for (const auto& [name, path] : written) {
+        if (path.empty()) {
+            continue;
+        }
+        std::string why;
+        bool unusable = true; // nothing may be written to it
+        if (!platform::IsAbsolutePath(path)) {
+            why = std::string(name) + "=" + path +
+                  " is not an absolute path; give the whole path, such as "
+                  "C:\\Windows\\Temp\\korvex.log";
+        } else if (Status linked = platform::RefuseLinks(services_.files, FolderOf(path));
+                   !linked.ok()) {
+            unusable = linked.code() == win::kStoppedOnSymlink;
+            why = std::string(name) + "=" + path + ": " + linked.error().DescribeWhere() +
+                  " Give a path in a folder only administrators can change.";
+        }
+        if (why.empty()) {
+            continue;
+        }
+        failure_ = std::move(why);
+        // Nothing is written to a relative path or through a link; a folder that could not be
+        // asked may still take the line that says why.
+        if (&path == &switches_.log && unusable) {
+            log_ = platform::Log();
+        }
+        log_.Write("switches", name, "stopped: " + failure_);
+        // Nobody would see a window of a run that answers from a file.
+        if (switches_.answers.empty()) {
+            platform::MessageBoxRequest request;
+            request.text = program_ + " did not start: " + failure_;
+            request.title = program_;
+            request.buttons = platform::Buttons::Ok;
+            request.icon = platform::Icon::Warning;
+            (void)services_.ui.ShowMessage(request);
+        }
+        return false;
+    }
+    return true;
+}
+
 bool Session::Start() {
+    if (!RefuseBadSwitchPaths()) {
+        return false;
+    }
     platform::UserInterface* ui = &services_.ui;
     if (!switches_.answers.empty()) {
         auto bytes = services_.files.ReadFile(switches_.answers);

@@ -40,8 +40,10 @@ public:
             const AnswerSchema& schema);
     ~Session();
 
-    // Reads and checks the answer file, when there is one. False, with a log line and
-    // failure() saying why, when it cannot be read or is bad.
+    // Checks the switches' paths and reads and checks the answer file, when there is one.
+    // False, with a log line and failure() saying why, when the log or record path is not
+    // absolute or leads through a link (nothing is then written to it; an interactive run also
+    // says so in a message box), or the answer file cannot be read or is bad.
     bool Start();
     const std::string& failure() const { return failure_; }
 
@@ -52,6 +54,7 @@ public:
     platform::Log& log() { return log_; }
 
 private:
+    bool RefuseBadSwitchPaths();
     struct Layers;
     std::string program_;
     std::string questions_;

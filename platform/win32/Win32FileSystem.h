@@ -22,6 +22,11 @@ public:
     Status MoveFile(std::string_view from, std::string_view to) override;
     Status DeleteFile(std::string_view path) override;
     Status CreateDirectory(std::string_view path) override;
+    // CreateDirectoryW with a security descriptor made from SDDL.
+    Status CreateProtectedDirectory(std::string_view path) override;
+    // GetFileAttributesW, then GetSecurityInfo on the directory opened without following a
+    // link; only allowing access rules that are not inherit-only count.
+    Result<platform::Protection> GetProtection(std::string_view path) override;
     Status RemoveDirectory(std::string_view path) override;
     // GetShortPathNameW asked for the size it needs first: never truncated.
     Result<std::string> GetShortPathName(std::string_view path) override;

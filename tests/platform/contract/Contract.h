@@ -55,6 +55,11 @@ struct Backend {
             platform::SystemInfo& system)
         : files(files), profile(profile), installer(installer), system(system) {}
     virtual ~Backend() = default;
+    // What a standard user of the PC may make, by the machine's own means (never the code under
+    // test): a link at `path` to the directory `target`, and an existing directory opened to
+    // changes by everyone. False when this machine cannot.
+    virtual bool MakeLink(const std::string& path, const std::string& target) = 0;
+    virtual bool LetEveryoneChange(const std::string& path) = 0;
     platform::FileSystem& files;
     platform::Profile& profile;
     platform::Installer& installer;

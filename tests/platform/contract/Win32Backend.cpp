@@ -1,6 +1,8 @@
 // The contract tests' machine for the MinGW build: the Win32 backend on the machine it runs on
 // (Wine), with a scratch directory of its own at the root of C:.
 #include "platform/win32/WindowsHeaders.h"
+#include <aclapi.h>
+#include <sddl.h>
 
 #include <filesystem>
 #include <fstream>
@@ -94,6 +96,28 @@ struct Win32Backend final : Services, Backend {
         }
     }
     ~Win32Backend() override { RemoveTree(win32::Widen(scratch)); }
+    bool MakeLink(const std::string& path, const std::string& target) override {
+        return ::CreateSymbolicLinkW(win32::Widen(path).c_str(), win32::Widen(target).c_str(),
+                                     SYMBOLIC_LINK_FLAG_DIRECTORY) != 0;
+    }
+    bool LetEveryoneChange(const std::string& path) override {
+        // An access list of one rule: full control for Everyone (WD), on what is made inside too.
+        PSECURITY_DESCRIPTOR descriptor = nullptr;
+        if (!::ConvertStringSecurityDescriptorToSecurityDescriptorW(
+                L"D:(A;OICI;FA;;;WD)", SDDL_REVISION_1, &descriptor, nullptr)) {
+            return false;
+        }
+        BOOL present = FALSE;
+        BOOL defaulted = FALSE;
+        PACL access = nullptr;
+        ::GetSecurityDescriptorDacl(descriptor, &present, &access, &defaulted);
+        std::wstring wide = win32::Widen(path);
+        const DWORD error =
+            ::SetNamedSecurityInfoW(wide.data(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr,
+                                    nullptr, access, nullptr);
+        ::LocalFree(descriptor);
+        return error == ERROR_SUCCESS;
+    }
 };
 
 } // namespace

@@ -1,0 +1,54 @@
+// Who may change a directory, and links: a protected directory reads back as the
+// administrators' alone, one opened to everyone reads back as such, and a link is seen as a link
+// and never gone through.
+#include "platform/Trust.h"
+#include "platform/contract/Contract.h"
+
+namespace korvex::contract {
+namespace {
+
+using ProtectionContract = ContractTest;
+
+TEST_F(ProtectionContract, AProtectedDirectoryIsTheAdministratorsAlone) {
+    ASSERT_TRUE(files().CreateProtectedDirectory(At("held")).ok());
+    EXPECT_EQ(files().CreateProtectedDirectory(At("held")).code(), win::kAlreadyExists);
+    const auto protection = files().GetProtection(At("held"));
+    ASSERT_TRUE(protection.ok()) << protection.error().Describe();
+    EXPECT_FALSE(protection.value().link);
+    EXPECT_FALSE(protection.value().othersMayChange) << protection.value().who;
+    EXPECT_TRUE(platform::RefuseUnprotected(files(), At("held")).ok());
+    Put("held\\kept.cfg", "kept");
+    EXPECT_EQ(files().ReadFile(At("held\\kept.cfg")).value_or(""), "kept");
+    EXPECT_EQ(files().GetProtection(At("missing")).code(), win::kFileNotFound);
+}
+
+TEST_F(ProtectionContract, ADirectoryEveryoneMayChangeIsRefused) {
+    MakeDirectory("open");
+    ASSERT_TRUE(backend_->LetEveryoneChange(At("open")));
+    const auto protection = files().GetProtection(At("open"));
+    ASSERT_TRUE(protection.ok()) << protection.error().Describe();
+    EXPECT_TRUE(protection.value().othersMayChange);
+    const Status refused = platform::RefuseUnprotected(files(), At("open"));
+    EXPECT_EQ(refused.code(), win::kAccessDenied);
+    EXPECT_EQ(refused.error().path, At("open"));
+}
+
+TEST_F(ProtectionContract, ALinkIsSeenAndNotGoneThrough) {
+    MakeDirectory("target");
+    Put("target\\own.txt", "own");
+    ASSERT_TRUE(backend_->MakeLink(At("link"), At("target")));
+    EXPECT_TRUE(platform::IsLink(files().GetAttributes(At("link")).value_or(0)));
+    const auto protection = files().GetProtection(At("link"));
+    ASSERT_TRUE(protection.ok()) << protection.error().Describe();
+    EXPECT_TRUE(protection.value().link);
+    for (const char* below : {"link", "link\\sub\\file.map", "link\\own.txt"}) {
+        const Status refused = platform::RefuseLinks(files(), At(below));
+        EXPECT_EQ(refused.code(), win::kStoppedOnSymlink) << below;
+        EXPECT_EQ(refused.error().path, At("link")) << below;
+    }
+    EXPECT_EQ(platform::RefuseUnprotected(files(), At("link")).code(), win::kStoppedOnSymlink);
+    EXPECT_TRUE(platform::RefuseLinks(files(), At("target\\missing\\file")).ok());
+}
+
+} // namespace
+} // namespace korvex::contract
