@@ -7,6 +7,8 @@
 #include <utility>
 #include <vector>
 
+#include "platform/Trust.h"
+
 namespace korvex::upgradeprep {
 
 using platform::Answer;
@@ -316,13 +318,35 @@ std::optional<std::string> FindEarlierInstallation(Platform& machine) {
     return std::nullopt;
 }
 
-void PreserveConfiguration(Platform& machine, std::string_view root) {
+Status CheckEarlierInstallation(Platform& machine, std::string_view root, bool keep) {
+    FileSystem& files = machine.files;
+    // The program directory and its TCPIP folder, where files are deleted, and the holding
+    // directory, where they are kept: any user may have made a link of them, or made the holding
+    // directory with files of their own.
+    if (Status linked = platform::RefuseLinks(files, ProgramDirectory(root) + "TCPIP");
+        !linked.ok()) {
+        return linked;
+    }
+    if (keep && files.GetAttributes(HoldingDirectory(root)).ok()) {
+        return platform::RefuseUnprotected(files, HoldingDirectory(root));
+    }
+    return Status();
+}
+
+Status PreserveConfiguration(Platform& machine, std::string_view root) {
     FileSystem& files = machine.files;
     const std::string program = ProgramDirectory(root);
     const std::string holding = HoldingDirectory(root) + "\\";
 
-    // A holding directory left by an earlier run is used as found.
-    (void)files.CreateDirectory(HoldingDirectory(root));
+    // Made for the administrators alone. A holding directory left by an earlier run is used as
+    // found, once it has shown that nobody else could have changed it (it may have been made
+    // since the check, too).
+    if (!files.CreateProtectedDirectory(HoldingDirectory(root)).ok()) {
+        if (Status trusted = platform::RefuseUnprotected(files, HoldingDirectory(root));
+            !trusted.ok()) {
+            return trusted;
+        }
+    }
     (void)files.MoveFile(program + std::string(kNetworkSettings),
                          holding + std::string(kHeldNetworkSettings));
 
@@ -330,6 +354,12 @@ void PreserveConfiguration(Platform& machine, std::string_view root) {
         for (const DirectoryEntry& entry : List(files, program + std::string(pattern))) {
             // The holding directory is flat: it takes files only.
             if (platform::IsDirectory(entry.attributes)) {
+                continue;
+            }
+            // A link would bring whatever it leads to into the installation directory.
+            if (platform::IsLink(entry.attributes)) {
+                machine.log.Write("configuration file", program + entry.name,
+                                  "not kept: a link, which a user may have made");
                 continue;
             }
             // Exact comparison: MSGINFO.CFG in capitals goes with the first pass.
@@ -346,6 +376,7 @@ void PreserveConfiguration(Platform& machine, std::string_view root) {
     // Again, without exceptions: the two message files go last, and a file whose first move
     // failed gets a second chance.
     moveMatching("*.cfg", false);
+    return Status();
 }
 
 void DeleteEarlierVersion(Platform& machine, std::string_view root, bool keptConfiguration) {
@@ -389,22 +420,51 @@ void DeleteEarlierVersion(Platform& machine, std::string_view root, bool keptCon
     (void)files.DeleteFile(program + "korvex.exe");
 }
 
+namespace {
+
+// An earlier installation left as it is because a folder of it cannot be trusted: the log and a
+// message say which folder and what to do, and the installation is told it failed.
+int Refuse(Platform& machine, std::string_view root, const WinError& refusal) {
+    machine.log.Write("refuse", refusal.path,
+                      refusal.Describe() + " The earlier installation in " +
+                          ProgramDirectory(root) + " is left as it is; exit code 1603");
+    platform::MessageBoxRequest request;
+    request.text = "The earlier installation in " + ProgramDirectory(root) +
+                   " was left as it is:\n" + refusal.path + ": " + refusal.Describe() +
+                   "\nCheck that folder, remove it (after saving any files you want to keep) and "
+                   "run the installation again.";
+    request.title = std::string(kTitle);
+    request.buttons = platform::Buttons::Ok;
+    request.icon = platform::Icon::Warning;
+    (void)machine.ui.ShowMessage(request);
+    return kExitStopped;
+}
+
+} // namespace
+
 int SearchAndDeleteEarlierVersions(Platform& machine) {
     if (!AskYes(machine, std::string(kAnnouncementText), kAnnouncementPrompt)) {
         machine.log.Write("search and delete", "", "declined");
         return kExitSearchDeclined;
     }
-    DeleteShortcuts(machine);
-    // Only the first drive with an earlier installation is handled.
+    // The search only reads: the folders the run changes are checked before anything changes,
+    // shortcuts included.
     const std::optional<std::string> root = FindEarlierInstallation(machine);
     if (!root) {
+        DeleteShortcuts(machine);
         return kExitDone;
     }
     const bool keep = AskYes(machine, std::string(kKeepQuestionText), kKeepPrompt);
     machine.log.Write("configuration files", ProgramDirectory(*root),
                       keep ? "keep in " + HoldingDirectory(*root) : std::string("delete"));
+    if (Status safe = CheckEarlierInstallation(machine, *root, keep); !safe.ok()) {
+        return Refuse(machine, *root, safe.error());
+    }
+    DeleteShortcuts(machine);
     if (keep) {
-        PreserveConfiguration(machine, *root);
+        if (Status kept = PreserveConfiguration(machine, *root); !kept.ok()) {
+            return Refuse(machine, *root, kept.error());
+        }
     }
     DeleteEarlierVersion(machine, *root, keep);
     return kExitDone;

@@ -87,9 +87,9 @@ std::optional<std::string> FindRegisteredProduct(platform::Platform& machine);
 int UpgradeRegisteredProduct(platform::Platform& machine, std::string_view productCode,
                              std::string_view newVersionText);
 
-// Search and delete when no product is registered: announcement, shortcuts, drive search,
-// keep question, preservation and deletion. Returns 259 after No to the announcement, 0
-// otherwise.
+// Search and delete when no product is registered: announcement, drive search, keep question,
+// the check of the folders it will change, shortcuts, preservation and deletion. Returns 259
+// after No to the announcement, 1603 when a folder is refused (nothing changed), 0 otherwise.
 int SearchAndDeleteEarlierVersions(platform::Platform& machine);
 
 // The pieces of the search and delete, in the order it runs them.
@@ -101,11 +101,20 @@ void DeleteShortcuts(platform::Platform& machine);
 // The root ("C:\") of the first fixed drive, A to Z, that holds "korvex\korvex.exe".
 std::optional<std::string> FindEarlierInstallation(platform::Platform& machine);
 
-// Moves the configuration files of "<root>korvex" into "<root>tmptelm": netio.ini as
+// Whether the earlier installation in "<root>korvex" may be changed with the program's rights:
+// neither its folder nor its TCPIP folder is a link, and, when the configuration is to be kept,
+// a holding directory that exists already is one nobody but the administrators could have
+// changed (platform::RefuseUnprotected). Otherwise the refusal, which names the folder.
+[[nodiscard]] Status CheckEarlierInstallation(platform::Platform& machine, std::string_view root,
+                                              bool keep);
+
+// Moves the configuration files of "<root>korvex" into "<root>tmptelm", made for the
+// administrators alone (or an existing one that passes the same test): netio.ini as
 // cnetio.ini, the *.cfg files but msginfo.cfg and msgfilt.cfg, the *.4kr and *.4kp files, and
-// the *.cfg files once more, so that the two message files go last. A move never replaces a
-// file already held; every failure is left as it is.
-void PreserveConfiguration(platform::Platform& machine, std::string_view root);
+// the *.cfg files once more, so that the two message files go last. Links are not moved. A move
+// never replaces a file already held; every failure of a move is left as it is. A holding
+// directory that fails the test is refused before anything is moved.
+[[nodiscard]] Status PreserveConfiguration(platform::Platform& machine, std::string_view root);
 
 // Deletes the files of the deletion list from "<root>korvex", in order, then the entries of
 // "<root>korvex\TCPIP" whose attributes are the archive bit alone. With keptConfiguration (the

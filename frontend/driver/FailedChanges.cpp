@@ -35,6 +35,11 @@ Status WatchedFileSystem::CreateDirectory(std::string_view path) {
     return Watch("create the directory " + std::string(path), inner_.CreateDirectory(path));
 }
 
+Status WatchedFileSystem::CreateProtectedDirectory(std::string_view path) {
+    return Watch("create the protected directory " + std::string(path),
+                 inner_.CreateProtectedDirectory(path));
+}
+
 Status WatchedFileSystem::RemoveDirectory(std::string_view path) {
     return Watch("remove the directory " + std::string(path), inner_.RemoveDirectory(path));
 }

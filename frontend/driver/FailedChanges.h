@@ -33,6 +33,7 @@ public:
     Status MoveFile(std::string_view from, std::string_view to) override;
     Status DeleteFile(std::string_view path) override;
     Status CreateDirectory(std::string_view path) override;
+    Status CreateProtectedDirectory(std::string_view path) override;
     Status RemoveDirectory(std::string_view path) override;
     Status WriteFile(std::string_view path, std::string_view bytes) override;
     Status AppendFile(std::string_view path, std::string_view bytes) override;

@@ -93,7 +93,8 @@ void ShowWarning(Platform& machine, std::string text) {
 }
 
 void NoteStoppedCopy(KorvexConfig& run, const WinError& failure) {
-    if (failure.operation == "list" || failure.operation == "read attributes") {
+    if (failure.operation == "list" || failure.operation == "read attributes" ||
+        failure.operation == "refuse") {
         std::string what = failure.operation;
         what += ' ';
         what += failure.path;

@@ -96,7 +96,8 @@ int Main(KorvexConfig& run);
 void ShowWarning(platform::Platform& machine, std::string text);
 
 // A tree copy of a step stopped: a failure that changed nothing (a listing, an attribute
-// query) is added to the run's failed changes, as the failed copy or directory creation is.
+// query, a refusal of a link) is added to the run's failed changes, as the failed copy or directory
+// creation is.
 void NoteStoppedCopy(KorvexConfig& run, const WinError& failure);
 
 } // namespace korvex::frontend

@@ -7,6 +7,7 @@
 
 #include "frontend/Prompts.h"
 #include "frontend/fsutil/DirectoryTree.h"
+#include "platform/Trust.h"
 
 namespace korvex::frontend {
 
@@ -36,6 +37,53 @@ void BackupIniFiles(KorvexConfig& run) {
     }
 }
 
+namespace {
+
+// How many temporary names a tree copy tries: "<tree>.part", "<tree>.part2", ...
+constexpr int kTemporaryNames = 20;
+
+// Makes a new directory for a tree's copy beside its place. A name already taken is never used
+// (a user may have made it, as a link or a folder with files of their own): the next one is
+// tried, and the taken ones are returned in `taken`.
+Result<std::string> MakeTemporaryDirectory(platform::FileSystem& files,
+                                           const std::string& destination,
+                                           std::vector<std::string>& taken) {
+    for (int n = 1; n <= kTemporaryNames; ++n) {
+        std::string name = destination + ".part" + (n == 1 ? std::string() : std::to_string(n));
+        if (files.GetAttributes(name).ok()) {
+            taken.push_back(std::move(name));
+            continue;
+        }
+        if (Status created = files.CreateDirectory(name); !created.ok()) {
+            return FailedAt(created.error(), "create directory", std::move(name)).error();
+        }
+        return name;
+    }
+    return FailedAt(WinError::FromCode(win::kAlreadyExists), "create directory",
+                    destination + ".part" + std::to_string(kTemporaryNames))
+        .error();
+}
+
+// Removes the temporary copies an earlier run left (stopped dead, or its rename failed): a
+// folder goes with what it holds, links and files in its place stay, with a log line.
+void RemoveLeftovers(Platform& machine, const std::vector<std::string>& leftovers) {
+    for (const std::string& leftover : leftovers) {
+        auto attributes = machine.files.GetAttributes(leftover);
+        if (!attributes.ok()) {
+            continue;
+        }
+        if (!platform::IsDirectory(attributes.value()) || platform::IsLink(attributes.value())) {
+            machine.log.Write("leftover", leftover,
+                              "left: a file or a link, which a user may have made");
+            continue;
+        }
+        machine.log.Write("leftover", leftover, "an earlier run's temporary copy: deleted");
+        (void)DeleteTree(machine, leftover); // what stays is logged there
+    }
+}
+
+} // namespace
+
 void CopyTreeIfMissing(KorvexConfig& run, std::string_view name) {
     Platform& machine = run.machine;
     const std::string destination = run.context.InstallRoot + std::string(name);
@@ -43,19 +91,32 @@ void CopyTreeIfMissing(KorvexConfig& run, std::string_view name) {
         return;
     }
     const std::string source = run.context.InstallDir + std::string(name);
-    // The tree is copied under a temporary name beside its place and renamed when whole, so
-    // that a run stopped dead half-way (a power cut, an ended task) leaves no tree that looks
-    // complete: the next run finds it missing and copies again, over what the stopped one left.
-    // When a file takes the tree's place, the copy goes there and fails as it always has.
-    const bool taken = machine.files.GetAttributes(destination).ok();
-    const std::string partial = taken ? destination : destination + ".part";
     machine.ui.SetWaitCursor(true);
-    Status copied = CopyDirectoryTree(machine, source, partial);
-    // A copy that failed still goes to its place, as far as it got, as it always has: the
-    // warning below tells the user so.
-    if (!taken && (copied.ok() || DirectoryExists(machine.files, partial))) {
-        // A failed rename is remembered by the run's file system and listed at the end.
-        (void)machine.files.MoveFile(partial, destination);
+    Status copied;
+    // When a file takes the tree's place, the copy goes there and fails as it always has.
+    if (machine.files.GetAttributes(destination).ok()) {
+        copied = CopyDirectoryTree(machine, source, destination);
+    } else {
+        // The tree is copied into a directory of its own beside its place and renamed when
+        // whole, so that a run stopped dead half-way (a power cut, an ended task) leaves no tree
+        // that looks complete: the next run finds it missing and copies again.
+        std::vector<std::string> leftovers;
+        auto partial = MakeTemporaryDirectory(machine.files, destination, leftovers);
+        if (!partial.ok()) {
+            copied = partial.status();
+        } else {
+            copied = CopyDirectoryTree(machine, source, partial.value());
+            // A copy that failed still goes to its place, as far as it got, as it always has:
+            // the warning below tells the user so. Only the directory made above is renamed,
+            // never a link put in its place.
+            auto made = machine.files.GetAttributes(partial.value());
+            if (made.ok() && platform::IsDirectory(made.value()) &&
+                !platform::IsLink(made.value())) {
+                // A failed rename is remembered by the run's file system and listed at the end.
+                (void)machine.files.MoveFile(partial.value(), destination);
+            }
+        }
+        RemoveLeftovers(machine, leftovers);
     }
     machine.ui.SetWaitCursor(false);
     if (!copied.ok()) {
@@ -118,6 +179,17 @@ void RestoreHeldFiles(KorvexConfig& run) {
     Platform& machine = run.machine;
     platform::FileSystem& files = machine.files;
     const std::string holding = run.context.InstallRoot + std::string(product::kHoldingDirectory);
+    // Files are taken only from a holding directory nobody but the administrators could have
+    // filled: any user may make a "tmptelm" at the drive's root, with a program's name in it.
+    if (Status trusted = platform::RefuseUnprotected(files, holding); !trusted.ok()) {
+        machine.log.Write("restore-held", holding, trusted.error().DescribeWhere());
+        run.failedChanges.push_back({"restore the held files from " + holding, trusted.error()});
+        ShowWarning(machine, "The configuration files in " + holding + " were not restored:\n" +
+                                 trusted.error().Describe() +
+                                 "\nCheck its files, copy the ones you want into " +
+                                 run.context.InstallDir + " and delete " + holding + ".");
+        return;
+    }
     machine.ui.SetWaitCursor(true);
     // The names are taken from one complete listing before anything is moved, so the listing
     // never runs over a directory that is changing under it.

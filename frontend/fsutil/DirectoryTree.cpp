@@ -2,7 +2,11 @@
 #include "frontend/fsutil/DirectoryTree.h"
 
 #include <algorithm>
+#include <map>
+#include <utility>
 #include <vector>
+
+#include "platform/Trust.h"
 
 namespace korvex::frontend {
 
@@ -11,6 +15,9 @@ using platform::FileSystem;
 namespace attr = platform::attr;
 
 namespace {
+
+// The longest path Windows takes, in characters (of the "\\?\" form).
+constexpr std::size_t kLongestPath = 32767;
 
 bool IsDotEntry(const std::string& name) {
     return name == "." || name == "..";
@@ -46,9 +53,8 @@ std::string Join(std::string_view directory, std::string_view name) {
     return path;
 }
 
-} // namespace
-
-bool DirectoryExists(FileSystem& files, std::string_view path) {
+// The attributes of the directory the path names when DirectoryExists would say it exists.
+std::optional<std::uint32_t> ListedDirectory(FileSystem& files, std::string_view path) {
     // A bare path lists the one entry it names; FindFirstFile refuses a trailing separator,
     // so a path ending in "\" lists that directory's contents instead.
     std::string pattern(path);
@@ -57,31 +63,26 @@ bool DirectoryExists(FileSystem& files, std::string_view path) {
     }
     auto search = files.Search(pattern);
     if (!search.ok()) {
-        return false;
+        return std::nullopt;
     }
     while (auto entry = search.value()->Next()) {
         if (!IsListed(entry->attributes) || IsDotEntry(entry->name)) {
             continue;
         }
         auto attributes = files.GetAttributes(path);
-        return attributes.ok() && platform::IsDirectory(attributes.value());
-    }
-    return false;
-}
-
-Status CreateDirectoryIfMissing(FileSystem& files, std::string_view path) {
-    if (!DirectoryExists(files, path)) {
-        if (Status created = files.CreateDirectory(path); !created.ok()) {
-            return FailedAt(created.error(), "create directory", std::string(path));
+        if (attributes.ok() && platform::IsDirectory(attributes.value())) {
+            return attributes.value();
         }
+        return std::nullopt;
     }
-    return Status();
+    return std::nullopt;
 }
 
-Status CopyDirectoryFiles(FileSystem& files, std::string_view source,
-                          std::string_view destination) {
-    if (Status created = CreateDirectoryIfMissing(files, destination); !created.ok()) {
-        return created;
+// Copies the plain files of one level; with `log`, a linked file is left out and logged.
+Status CopyFilesOfLevel(FileSystem& files, std::string_view source, std::string_view destination,
+                        platform::Log* skipLinks) {
+    if (Status ready = CreateDirectoryIfMissing(files, destination); !ready.ok()) {
+        return ready;
     }
     auto search = files.Search(Join(source, "*.*"));
     if (!search.ok()) {
@@ -95,6 +96,11 @@ Status CopyDirectoryFiles(FileSystem& files, std::string_view source,
             continue;
         }
         const std::string from = Join(source, entry->name);
+        if (skipLinks && platform::IsLink(entry->attributes)) {
+            skipLinks->Write("copy-tree skip", from,
+                             "a link in a folder users can change: not followed");
+            continue;
+        }
         if (Status copied = files.CopyFile(from, Join(destination, entry->name)); !copied.ok()) {
             return FailedAt(copied.error(), "copy file", from);
         }
@@ -106,84 +112,213 @@ Status CopyDirectoryFiles(FileSystem& files, std::string_view source,
     return Status();
 }
 
+} // namespace
+
+bool DirectoryExists(FileSystem& files, std::string_view path) {
+    return ListedDirectory(files, path).has_value();
+}
+
+Status CreateDirectoryIfMissing(FileSystem& files, std::string_view path) {
+    const std::optional<std::uint32_t> existing = ListedDirectory(files, path);
+    if (!existing) {
+        if (Status created = files.CreateDirectory(path); !created.ok()) {
+            return FailedAt(created.error(), "create directory", std::string(path));
+        }
+    } else if (platform::IsLink(*existing)) {
+        return Status(platform::LinkRefused(std::string(path)));
+    }
+    return Status();
+}
+
+Status CopyDirectoryFiles(FileSystem& files, std::string_view source,
+                          std::string_view destination) {
+    return CopyFilesOfLevel(files, source, destination, nullptr);
+}
+
 namespace {
 
-// A directory on the way from the top of the copy to the one being copied.
-struct Ancestor {
-    platform::FileInformation information;
-    std::string path;
+using Identity = std::pair<std::uint32_t, std::uint64_t>;
+
+Identity IdentityOf(const platform::FileInformation& information) {
+    return {information.volumeSerial, information.fileIndex};
+}
+
+// One directory of the copy on the way down: its subdirectories, from one complete listing
+// closed before any of them is entered, and the next one to enter.
+struct Level {
+    std::string source;
+    std::string destination;
+    Identity identity;
+    std::vector<DirectoryEntry> subdirectories;
+    std::size_t next = 0;
 };
 
-Status CopyLevel(platform::Platform& machine, std::string_view source, std::string_view destination,
-                 std::vector<Ancestor>& ancestors) {
-    FileSystem& files = machine.files;
-    if (Status copied = CopyDirectoryFiles(files, source, destination); !copied.ok()) {
-        return copied;
+class TreeCopy {
+public:
+    TreeCopy(platform::Platform& machine, SourceLinks links) : machine_(machine), links_(links) {}
+
+    Status Run(std::string_view source, std::string_view destination) {
+        FileSystem& files = machine_.files;
+        if (links_ == SourceLinks::Skip) {
+            auto attributes = files.GetAttributes(source);
+            if (!attributes.ok()) {
+                return FailedAt(attributes.error(), "read attributes", std::string(source));
+            }
+            if (platform::IsLink(attributes.value())) {
+                machine_.log.Write("copy-tree skip", source,
+                                   "a link in place of a folder users can change: not followed");
+                return Status(platform::LinkRefused(std::string(source)));
+            }
+        }
+        // The top's own identity, so that a link back to it is seen.
+        auto top = files.GetFileInformation(source);
+        if (!top.ok()) {
+            return FailedAt(top.error(), "read attributes", std::string(source));
+        }
+        if (Status entered =
+                Enter(std::string(source), std::string(destination), IdentityOf(top.value()));
+            !entered.ok()) {
+            return entered;
+        }
+        while (!levels_.empty()) {
+            Level& level = levels_.back();
+            if (level.next == level.subdirectories.size()) {
+                levels_.pop_back();
+                continue;
+            }
+            const DirectoryEntry& entry = level.subdirectories[level.next++];
+            std::string path = Join(level.source, entry.name);
+            std::string destinationPath = Join(level.destination, entry.name);
+            if (Status stepped = Step(std::move(path), std::move(destinationPath), entry);
+                !stepped.ok()) {
+                return stepped;
+            }
+        }
+        return Status();
     }
-    // This level's subdirectories, collected from one complete listing that is closed before
-    // any of them is entered.
-    std::vector<std::string> subdirectories;
-    {
-        auto search = files.Search(Join(source, "*.*"));
+
+private:
+    // One subdirectory: asked what it is once (a directory, a link leads on to one, and which
+    // one on the machine), then entered unless it is a link not to follow or one the copy
+    // already went into.
+    Status Step(std::string path, std::string destination, const DirectoryEntry& entry) {
+        if (links_ == SourceLinks::Skip && platform::IsLink(entry.attributes)) {
+            machine_.log.Write("copy-tree skip", path,
+                               "a link in a folder users can change: not followed");
+            return Status();
+        }
+        auto information = machine_.files.GetFileInformation(path);
+        if (!information.ok()) {
+            return FailedAt(information.error(), "read attributes", std::move(path));
+        }
+        if (!platform::IsDirectory(information.value().attributes)) {
+            return Status();
+        }
+        const Identity identity = IdentityOf(information.value());
+        const auto ancestor = std::find_if(levels_.begin(), levels_.end(), [&](const Level& level) {
+            return level.identity == identity;
+        });
+        if (ancestor != levels_.end()) {
+            machine_.log.Write("copy-tree skip", path,
+                               "a link back to " + ancestor->source + ", which is being copied");
+            return Status();
+        }
+        if (const auto copied = entered_.find(identity); copied != entered_.end()) {
+            machine_.log.Write("copy-tree skip", path,
+                               "a link to " + copied->second + ", which is copied already");
+            return Status();
+        }
+        return Enter(std::move(path), std::move(destination), identity);
+    }
+
+    // Copies a directory's files and lists its subdirectories.
+    Status Enter(std::string source, std::string destination, Identity identity) {
+        FileSystem& files = machine_.files;
+        if (destination.size() > kLongestPath) {
+            return FailedAt(WinError::FromCode(win::kFilenameExcedRange), "create directory",
+                            std::move(destination));
+        }
+        platform::Log* skipLinks = links_ == SourceLinks::Skip ? &machine_.log : nullptr;
+        if (Status copied = CopyFilesOfLevel(files, source, destination, skipLinks); !copied.ok()) {
+            return copied;
+        }
+        entered_.emplace(identity, source);
+        Level level{std::move(source), std::move(destination), identity, {}, 0};
+        auto search = files.Search(Join(level.source, "*.*"));
         if (!search.ok()) {
             if (IsEmptyListing(search.error())) {
                 return Status();
             }
-            return FailedAt(search.error(), "list", std::string(source));
+            return FailedAt(search.error(), "list", level.source);
         }
         while (auto entry = search.value()->Next()) {
             // The listing already tells files from directories: files were copied above.
             if (!IsDotEntry(entry->name) && IsListed(entry->attributes) &&
                 platform::IsDirectory(entry->attributes)) {
-                subdirectories.push_back(std::move(entry->name));
+                level.subdirectories.push_back(std::move(*entry));
             }
         }
         if (Status ended = search.value()->Ended(); !ended.ok()) {
-            return FailedAt(ended.error(), "list", std::string(source));
+            return FailedAt(ended.error(), "list", level.source);
         }
+        levels_.push_back(std::move(level));
+        return Status();
     }
-    for (const std::string& name : subdirectories) {
-        std::string path = Join(source, name);
-        // Each directory is asked what it is once: a directory (a link leads on to one), and
-        // which one on the machine, so that a link back to a directory the copy is already in
-        // is not entered again.
-        auto information = files.GetFileInformation(path);
-        if (!information.ok()) {
-            return FailedAt(information.error(), "read attributes", std::move(path));
-        }
-        if (!platform::IsDirectory(information.value().attributes)) {
-            continue;
-        }
-        const auto loop =
-            std::find_if(ancestors.begin(), ancestors.end(), [&](const Ancestor& ancestor) {
-                return ancestor.information.SameFileAs(information.value());
-            });
-        if (loop != ancestors.end()) {
-            machine.log.Write("copy-tree skip", path,
-                              "a link back to " + loop->path + ", which is being copied");
-            continue;
-        }
-        ancestors.push_back({information.value(), path});
-        Status copied = CopyLevel(machine, path, Join(destination, name), ancestors);
-        ancestors.pop_back();
-        if (!copied.ok()) {
-            return copied;
-        }
-    }
-    return Status();
-}
+
+    platform::Platform& machine_;
+    SourceLinks links_;
+    std::vector<Level> levels_;
+    std::map<Identity, std::string> entered_;
+};
 
 } // namespace
 
 Status CopyDirectoryTree(platform::Platform& machine, std::string_view source,
-                         std::string_view destination) {
-    // The top's own identity, so that a link back to it is seen.
-    auto top = machine.files.GetFileInformation(source);
-    if (!top.ok()) {
-        return FailedAt(top.error(), "read attributes", std::string(source));
+                         std::string_view destination, SourceLinks links) {
+    return TreeCopy(machine, links).Run(source, destination);
+}
+
+namespace {
+
+// Deeper trees than the programs make are not entered: a user may have nested folders without
+// end to exhaust the stack.
+constexpr int kDeepestDeletion = 256;
+
+Status DeleteLevel(platform::Platform& machine, std::string_view path, int depth) {
+    FileSystem& files = machine.files;
+    std::vector<DirectoryEntry> entries;
+    if (auto search = files.Search(Join(path, "*")); search.ok() && depth < kDeepestDeletion) {
+        while (auto entry = search.value()->Next()) {
+            if (!IsDotEntry(entry->name)) {
+                entries.push_back(std::move(*entry));
+            }
+        }
     }
-    std::vector<Ancestor> ancestors{{top.value(), std::string(source)}};
-    return CopyLevel(machine, source, destination, ancestors);
+    for (const DirectoryEntry& entry : entries) {
+        const std::string inner = Join(path, entry.name);
+        if (platform::IsDirectory(entry.attributes) && !platform::IsLink(entry.attributes)) {
+            (void)DeleteLevel(machine, inner, depth + 1); // what stays is logged there
+        } else if (platform::IsDirectory(entry.attributes)) {
+            // Removing a link to a directory removes the link alone.
+            (void)files.RemoveDirectory(inner);
+        } else {
+            if ((entry.attributes & attr::kReadOnly) != 0) {
+                (void)files.SetAttributes(inner, entry.attributes & ~attr::kReadOnly);
+            }
+            (void)files.DeleteFile(inner);
+        }
+    }
+    Status removed = files.RemoveDirectory(path);
+    if (!removed.ok()) {
+        machine.log.Write("delete-tree", path, "left: " + removed.Describe());
+    }
+    return removed;
+}
+
+} // namespace
+
+Status DeleteTree(platform::Platform& machine, std::string_view path) {
+    return DeleteLevel(machine, path, 0);
 }
 
 } // namespace korvex::frontend

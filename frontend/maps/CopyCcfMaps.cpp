@@ -45,7 +45,9 @@ Status CopyCcfMaps(platform::Platform& machine, std::string_view driveRoot) {
             goAhead = machine.ui.ShowMessage(request) == Answer::Yes;
         }
         if (goAhead) {
-            if (Status copied = CopyDirectoryTree(machine, source, mapDirectory); !copied.ok()) {
+            // Any user may make C:\MAP and put links in it to other users' folders.
+            if (Status copied = CopyDirectoryTree(machine, source, mapDirectory, SourceLinks::Skip);
+                !copied.ok()) {
                 return copied;
             }
             machine.log.Write("copy-tree", source + " " + mapDirectory, "done");

@@ -5,7 +5,9 @@
 #include <cstdio>
 
 #include "frontend/Prompts.h"
+#include "frontend/fsutil/DirectoryTree.h"
 #include "frontend/maps/RepeatedTreeCopy.h"
+#include "platform/Trust.h"
 #include "product/Korvex.h"
 
 namespace korvex::frontend {
@@ -119,6 +121,12 @@ Status InstallMiraMaps(platform::Platform& machine, std::optional<MiraCopy>& dia
                 }
             }
             machine.ui.SetWaitCursor(true);
+            // The map directory and the system's directory may be links a user made: nothing is
+            // written through them.
+            if (Status linked = platform::RefuseLinks(machine.files, systemDirectory);
+                !linked.ok()) {
+                return linked;
+            }
             // One level only: the product's map directory must already be there.
             if (Status created = CreateDirectoryIfMissing(machine.files, systemDirectory);
                 !created.ok()) {
@@ -128,7 +136,7 @@ Status InstallMiraMaps(platform::Platform& machine, std::optional<MiraCopy>& dia
             std::optional<RepeatedTreeCopy>& copy = copies[index];
             Status copied;
             if (copy) {
-                copied = copy->Repeat(machine.files, target);
+                copied = copy->Repeat(machine, target);
             } else if (pickedLeft > 0) {
                 copied = copy.emplace(from, target).CopyFirst(machine);
             } else {

@@ -4,6 +4,7 @@
 #include <optional>
 
 #include "frontend/fsutil/DirectoryTree.h"
+#include "platform/FileSystem.h"
 #include "platform/ForwardingFileSystem.h"
 
 namespace korvex::frontend {
@@ -78,15 +79,32 @@ Status RepeatedTreeCopy::CopyFirst(platform::Platform& machine) {
     return CopyDirectoryTree(watched, source_, destination_);
 }
 
-Status RepeatedTreeCopy::Repeat(platform::FileSystem& files, std::string_view destination) const {
+Status RepeatedTreeCopy::Repeat(platform::Platform& machine, std::string_view destination) const {
+    platform::FileSystem& files = machine.files;
+    // The first copy lies below the drive root's map directory, which users can change: a file
+    // or directory of it that has become a link since is not followed, and nothing below a
+    // directory left out is copied.
+    std::optional<std::string> leftOut;
     for (const Step& step : steps_) {
+        if (leftOut && (leftOut->empty() || Below(step.relative, *leftOut))) {
+            continue;
+        }
+        const std::string from = Join(destination_, step.relative);
+        if (auto attributes = files.GetAttributes(from);
+            attributes.ok() && platform::IsLink(attributes.value())) {
+            machine.log.Write("copy-tree skip", from,
+                              "a link in a folder users can change: not followed");
+            if (step.directory) {
+                leftOut = step.relative;
+            }
+            continue;
+        }
         const std::string path = Join(destination, step.relative);
         if (step.directory) {
             if (Status created = CreateDirectoryIfMissing(files, path); !created.ok()) {
                 return created;
             }
-        } else if (Status copied = files.CopyFile(Join(destination_, step.relative), path);
-                   !copied.ok()) {
+        } else if (Status copied = files.CopyFile(from, path); !copied.ok()) {
             return FailedAt(copied.error(), "copy file", Join(source_, step.relative));
         }
     }

@@ -26,8 +26,9 @@ public:
     // first copy's destination. A failure stops at the same call and names the path the direct
     // copy would name: the directory to create, or the source file on the disc. The first
     // copy's destination must be left alone in between; files of its own that were there
-    // before are not carried over, as only what the first copy copied is repeated.
-    [[nodiscard]] Status Repeat(platform::FileSystem& files, std::string_view destination) const;
+    // before are not carried over, as only what the first copy copied is repeated. A file or
+    // directory of the first copy that has become a link is left out, with a log line.
+    [[nodiscard]] Status Repeat(platform::Platform& machine, std::string_view destination) const;
 
 private:
     struct Step {

@@ -74,12 +74,12 @@ void PutEarlierInstallation(MemoryWindows& windows, char drive) {
     windows.PutFile("C:\\WINDOWS\\desktop\\other.lnk", "lnk");
 }
 
-namespace {
-
 unattended::Services ServicesOf(MemoryWindows& windows) {
     return {windows.files(), windows.profile(), windows.installer(), windows.system(),
             windows.ui()};
 }
+
+namespace {
 
 unattended::Switches Unattended(MemoryWindows& windows, std::string_view answers) {
     windows.PutFile("C:\\answers.ini", answers);

@@ -17,6 +17,7 @@
 
 #include "frontend/driver/KorvexConfig.h"
 #include "platform/memory/MemoryWindows.h"
+#include "platform/unattended/Session.h"
 
 namespace korvex::testing {
 
@@ -51,6 +52,9 @@ void PutOldMaps(memory::MemoryWindows& windows);
 void PutEarlierInstallation(memory::MemoryWindows& windows, char drive = 'C');
 // The configuration files of that installation, which must never be lost.
 std::vector<std::string> EarlierConfigurationFiles();
+
+// The machine's services as a program's entry point takes them.
+unattended::Services ServicesOf(memory::MemoryWindows& windows);
 
 // A whole unattended run of a program on the machine, as its entry point starts it: the
 // answer file is put at C:\answers.ini, the log written to C:\run.log (read back into `log`).

@@ -250,13 +250,13 @@ TEST(SearchAndDelete, TheMessageFilesAreHeldLast) {
         m.windows.PutFile("C:\\korvex\\" + std::string(name), name);
     }
     EXPECT_EQ(m.Run("SearchAndDelete=Yes KeepConfiguration=Yes"), 0) << m.State();
-    Strings expected = {"create-directory C:\\tmptelm -> done",
+    Strings expected = {"create-protected-directory C:\\tmptelm -> done",
                         "move C:\\korvex\\netio.ini -> C:\\tmptelm\\cnetio.ini -> done"};
     for (const char* name : {"MSGINFO.CFG", "a.4kr", "b.4KP", "msgfilt.cfg"}) {
         expected.push_back("move C:\\korvex\\" + std::string(name) + " -> C:\\tmptelm\\" + name +
                            " -> done");
     }
-    EXPECT_EQ(m.Lines({"create-directory ", "move "}), expected) << m.State();
+    EXPECT_EQ(m.Lines({"create-protected-directory ", "move "}), expected) << m.State();
 }
 
 // A file already held (in any case) is not replaced and the program's copy is deleted; a
