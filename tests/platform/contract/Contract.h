@@ -7,8 +7,10 @@
 
 #include <iostream>
 #include <map>
+#include <optional>
 #include <regex>
 #include <set>
+#include <utility>
 
 #include "platform/FileSystem.h"
 #include "platform/Installer.h"
@@ -56,9 +58,10 @@ struct Backend {
         : files(files), profile(profile), installer(installer), system(system) {}
     virtual ~Backend() = default;
     // What a standard user of the PC may make, by the machine's own means (never the code under
-    // test): a link at `path` to the directory `target`, and an existing directory opened to
-    // changes by everyone. False when this machine cannot.
-    virtual bool MakeLink(const std::string& path, const std::string& target) = 0;
+    // test): a link to a directory that holds one file, own.txt ("own"), as the link's path and
+    // the directory's, or nothing when this machine cannot make one; and an existing directory
+    // opened to changes by everyone (false when this machine cannot).
+    virtual std::optional<std::pair<std::string, std::string>> PlantedLink() = 0;
     virtual bool LetEveryoneChange(const std::string& path) = 0;
     platform::FileSystem& files;
     platform::Profile& profile;

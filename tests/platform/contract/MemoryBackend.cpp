@@ -26,9 +26,11 @@ struct MemoryBackend final : Machine, Backend {
         windows.AddProduct(std::move(product));
         windows.PutFile(probe::kKeyFile, probe::kKeyFileBytes);
     }
-    bool MakeLink(const std::string& path, const std::string& target) override {
-        windows.MakeJunction(path, target);
-        return true;
+    std::optional<std::pair<std::string, std::string>> PlantedLink() override {
+        const std::string target = scratch + "\\target";
+        windows.PutFile(target + "\\own.txt", "own");
+        windows.MakeJunction(scratch + "\\link", target);
+        return std::pair{scratch + "\\link", target};
     }
     bool LetEveryoneChange(const std::string& path) override {
         windows.LetUsersChange(path);

@@ -96,9 +96,29 @@ struct Win32Backend final : Services, Backend {
         }
     }
     ~Win32Backend() override { RemoveTree(win32::Widen(scratch)); }
-    bool MakeLink(const std::string& path, const std::string& target) override {
-        return ::CreateSymbolicLinkW(win32::Widen(path).c_str(), win32::Widen(target).c_str(),
-                                     SYMBOLIC_LINK_FLAG_DIRECTORY) != 0;
+    std::optional<std::pair<std::string, std::string>> PlantedLink() override {
+        const std::string target = scratch + "\\target";
+        const std::string link = scratch + "\\link";
+        ::CreateDirectoryW(win32::Widen(target).c_str(), nullptr);
+        std::ofstream(std::filesystem::path(win32::Widen(target + "\\own.txt")), std::ios::binary)
+            << "own";
+        const auto isLink = [](const std::string& path) {
+            const DWORD attributes = ::GetFileAttributesW(win32::Widen(path).c_str());
+            return attributes != INVALID_FILE_ATTRIBUTES &&
+                   (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+        };
+        // Windows makes one for an administrator; Wine 8 answers success and makes nothing, so
+        // scripts/contract-wine leaves one of its own at the root.
+        if (::CreateSymbolicLinkW(win32::Widen(link).c_str(), win32::Widen(target).c_str(),
+                                  SYMBOLIC_LINK_FLAG_DIRECTORY) &&
+            isLink(link)) {
+            return std::pair{link, target};
+        }
+        if (isLink("C:\\korvex-contract-link")) {
+            return std::pair{std::string("C:\\korvex-contract-link"),
+                             std::string("C:\\korvex-contract-link-target")};
+        }
+        return std::nullopt;
     }
     bool LetEveryoneChange(const std::string& path) override {
         // An access list of one rule: full control for Everyone (WD), on what is made inside too.
