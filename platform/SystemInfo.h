@@ -1,4 +1,4 @@
-// OS version and local time.
+// OS version, local time and waiting.
 #pragma once
 
 #include <cstdint>
@@ -26,6 +26,9 @@ public:
     virtual ~SystemInfo() = default;
     virtual Result<OsVersion> Version() = 0;
     virtual LocalTime Now() = 0;
+    // Sleep: the thread waits, so that what holds a file for a moment (a virus scanner) can let
+    // it go.
+    virtual void Wait(std::uint32_t milliseconds) = 0;
 };
 
 } // namespace korvex::platform

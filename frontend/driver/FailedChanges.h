@@ -38,6 +38,10 @@ public:
     Status WriteFile(std::string_view path, std::string_view bytes) override;
     Status AppendFile(std::string_view path, std::string_view bytes) override;
 
+    // The file system it watches, for a step that tries a change more than once and adds only
+    // its last failure to the list itself.
+    platform::FileSystem& unwatched() { return inner_; }
+
 private:
     Status Watch(std::string what, Status done);
     FailedChanges& failed_;

@@ -1,6 +1,7 @@
 // The staging steps of the front end.
 #include "frontend/driver/Staging.h"
 
+#include <algorithm>
 #include <string>
 #include <utility>
 #include <vector>
@@ -41,17 +42,51 @@ namespace {
 
 // How many temporary names a tree copy tries: "<tree>.part", "<tree>.part2", ...
 constexpr int kTemporaryNames = 20;
+// How often, and how far apart, a tree's rename into place is tried.
+constexpr int kRenameTries = 10;
+constexpr std::uint32_t kRenamePause = 500; // milliseconds
+
+std::string Folded(std::string_view name) {
+    std::string folded(name);
+    for (char& c : folded) {
+        if (c >= 'a' && c <= 'z') {
+            c = static_cast<char>(c - 'a' + 'A');
+        }
+    }
+    return folded;
+}
+
+// The temporary copies of a tree beside its place ("<tree>.part", "<tree>.part2", ...), as
+// one search finds them, whatever made them.
+std::vector<std::string> TemporaryCopies(platform::FileSystem& files,
+                                         const std::string& destination) {
+    std::vector<std::string> found;
+    const std::size_t slash = destination.find_last_of('\\');
+    const std::string folder = destination.substr(0, slash + 1);
+    const std::string stem = Folded(destination.substr(slash + 1) + ".part");
+    auto search = files.Search(destination + ".part*");
+    if (!search.ok()) {
+        return found;
+    }
+    while (auto entry = search.value()->Next()) {
+        const std::string name = Folded(entry->name);
+        if (name.starts_with(stem) &&
+            name.find_first_not_of("0123456789", stem.size()) == std::string::npos) {
+            found.push_back(folder + entry->name);
+        }
+    }
+    return found;
+}
 
 // Makes a new directory for a tree's copy beside its place. A name already taken is never used
-// (a user may have made it, as a link or a folder with files of their own): the next one is
-// tried, and the taken ones are returned in `taken`.
+// (a user may have made it, as a link or a folder with files of their own): the next is tried.
 Result<std::string> MakeTemporaryDirectory(platform::FileSystem& files,
                                            const std::string& destination,
-                                           std::vector<std::string>& taken) {
+                                           const std::vector<std::string>& taken) {
     for (int n = 1; n <= kTemporaryNames; ++n) {
         std::string name = destination + ".part" + (n == 1 ? std::string() : std::to_string(n));
-        if (files.GetAttributes(name).ok()) {
-            taken.push_back(std::move(name));
+        if (std::any_of(taken.begin(), taken.end(),
+                        [&](const std::string& other) { return Folded(other) == Folded(name); })) {
             continue;
         }
         if (Status created = files.CreateDirectory(name); !created.ok()) {
@@ -62,6 +97,26 @@ Result<std::string> MakeTemporaryDirectory(platform::FileSystem& files,
     return FailedAt(WinError::FromCode(win::kAlreadyExists), "create directory",
                     destination + ".part" + std::to_string(kTemporaryNames))
         .error();
+}
+
+// Renames a whole tree into its place. A file of it that another program holds for a moment (a
+// virus scanner reading what was just written) makes the rename fail: it is tried again for a
+// few seconds, as Windows' own tools do. Each try is logged; only the last failure is a failed
+// change of the run.
+void PublishTree(KorvexConfig& run, const std::string& from, const std::string& to) {
+    platform::FileSystem& files = run.watchedFiles.unwatched();
+    for (int attempt = 1;; ++attempt) {
+        Status moved = files.MoveFile(from, to);
+        const bool held =
+            moved.code() == win::kSharingViolation || moved.code() == win::kAccessDenied;
+        if (moved.ok() || !held || attempt == kRenameTries) {
+            if (!moved.ok()) {
+                run.failedChanges.push_back({"move " + from + " to " + to, moved.error()});
+            }
+            return;
+        }
+        run.machine.system.Wait(kRenamePause);
+    }
 }
 
 // Removes the temporary copies an earlier run left (stopped dead, or its rename failed): a
@@ -87,20 +142,32 @@ void RemoveLeftovers(Platform& machine, const std::vector<std::string>& leftover
 void CopyTreeIfMissing(KorvexConfig& run, std::string_view name) {
     Platform& machine = run.machine;
     const std::string destination = run.context.InstallRoot + std::string(name);
-    if (DirectoryExists(machine.files, destination)) {
-        return;
-    }
     const std::string source = run.context.InstallDir + std::string(name);
-    machine.ui.SetWaitCursor(true);
+    const std::vector<std::string> leftovers = TemporaryCopies(machine.files, destination);
     Status copied;
-    // When a file takes the tree's place, the copy goes there and fails as it always has.
-    if (machine.files.GetAttributes(destination).ok()) {
+    if (DirectoryExists(machine.files, destination)) {
+        if (leftovers.empty()) {
+            return;
+        }
+        // An earlier run copied the tree but did not get it into place (its rename failed, or
+        // it was stopped), and later steps made the tree's place since: the delivered files it
+        // lacks are added, and what those steps put there stays, as after a run that went
+        // through. The leftovers go once the tree is complete.
+        machine.ui.SetWaitCursor(true);
+        copied = CopyDirectoryTree(machine, source, destination, SourceLinks::Follow,
+                                   ExistingFiles::Keep);
+        if (copied.ok()) {
+            RemoveLeftovers(machine, leftovers);
+        }
+    } else if (machine.files.GetAttributes(destination).ok()) {
+        // When a file takes the tree's place, the copy goes there and fails as it always has.
+        machine.ui.SetWaitCursor(true);
         copied = CopyDirectoryTree(machine, source, destination);
     } else {
         // The tree is copied into a directory of its own beside its place and renamed when
         // whole, so that a run stopped dead half-way (a power cut, an ended task) leaves no tree
         // that looks complete: the next run finds it missing and copies again.
-        std::vector<std::string> leftovers;
+        machine.ui.SetWaitCursor(true);
         auto partial = MakeTemporaryDirectory(machine.files, destination, leftovers);
         if (!partial.ok()) {
             copied = partial.status();
@@ -112,8 +179,7 @@ void CopyTreeIfMissing(KorvexConfig& run, std::string_view name) {
             auto made = machine.files.GetAttributes(partial.value());
             if (made.ok() && platform::IsDirectory(made.value()) &&
                 !platform::IsLink(made.value())) {
-                // A failed rename is remembered by the run's file system and listed at the end.
-                (void)machine.files.MoveFile(partial.value(), destination);
+                PublishTree(run, partial.value(), destination);
             }
         }
         RemoveLeftovers(machine, leftovers);
@@ -152,6 +218,11 @@ std::vector<HeldEntry> ListHeld(platform::FileSystem& files, const std::string& 
         }
     }
     return entries;
+}
+
+// What the restore takes: files that are ordinary but for the read-only bit.
+bool IsRestored(std::uint32_t attributes) {
+    return platform::IsOrdinaryFile(attributes & ~attr::kReadOnly);
 }
 
 std::string DescribeAttributes(std::uint32_t attributes) {
@@ -195,9 +266,10 @@ void RestoreHeldFiles(KorvexConfig& run) {
     // never runs over a directory that is changing under it.
     std::vector<std::string> failedMoves;
     for (const HeldEntry& entry : ListHeld(files, holding)) {
-        // Ordinary files are restored, whatever their archive and storage bits; directories,
-        // hidden, system and read-only files and links stay.
-        if (!platform::IsOrdinaryFile(entry.attributes)) {
+        // The user's configuration files are restored whatever their read-only, archive and
+        // storage bits (the restored file keeps them); directories, hidden and system files and
+        // links stay.
+        if (!IsRestored(entry.attributes)) {
             continue;
         }
         const std::string target = run.context.InstallDir + entry.name;
@@ -222,14 +294,19 @@ void RemoveHoldingDirectory(KorvexConfig& run) {
     platform::FileSystem& files = machine.files;
     const std::string holding = run.context.InstallRoot + std::string(product::kHoldingDirectory);
     const std::vector<std::string> failedMoves = *std::exchange(run.heldNotMoved, std::nullopt);
-    Status removed = files.RemoveDirectory(holding);
-    if (removed.ok()) {
+    const std::vector<HeldEntry> left = ListHeld(files, holding);
+    if (left.empty()) {
+        // A failure is remembered by the run's file system and listed at the end.
+        (void)files.RemoveDirectory(holding);
         return;
     }
+    // Entries that are not the user's configuration files stay where they are, on purpose: the
+    // directory stays with them. Only a file that should have moved and did not is a failure
+    // (the run's file system has listed it).
     std::string text = "The holding directory " + holding +
-                       " could not be removed: " + removed.error().Describe() +
-                       "\nOnly plain files are restored from it; these entries stay in it:";
-    for (const HeldEntry& entry : ListHeld(files, holding)) {
+                       " stays: only configuration files are restored from it, and these "
+                       "entries are left in it:";
+    for (const HeldEntry& entry : left) {
         std::string reason;
         for (const std::string& failure : failedMoves) {
             if (failure.compare(0, entry.name.size() + 1, entry.name + ":") == 0) {
@@ -240,9 +317,10 @@ void RemoveHoldingDirectory(KorvexConfig& run) {
             reason = DescribeAttributes(entry.attributes);
         }
         text += "\n  " + entry.name + " (" + reason + ")";
+        machine.log.Write("restore-held", holding + "\\" + entry.name, "left: " + reason);
     }
-    text += "\nWhile it remains, the next run restores from it again.";
-    machine.log.Write("restore-held", holding, removed);
+    text += "\nWhile it remains, the next run restores from it again: check these entries, "
+            "then delete the directory.";
     ShowWarning(machine, std::move(text));
 }
 

@@ -22,14 +22,18 @@ void BackupIniFiles(KorvexConfig& run);
 // run goes on.
 void CopyTreeIfMissing(KorvexConfig& run, std::string_view name);
 
-// Moves the ordinary files of InstallRoot + "tmptelm" into the installation directory,
-// replacing files of the same names. The emptied directory stays until the run's steps are done
-// (RemoveHoldingDirectory): a run stopped dead before then restores from it again, as it
-// should, instead of offering the ".new" files over the restored ones.
+// Moves the files of InstallRoot + "tmptelm" that are ordinary but for the read-only bit (which
+// the restored file keeps) into the installation directory, replacing files of the same names
+// (a read-only installed file is not replaced: a failed change). Only from a holding directory no
+// standard user could have changed (platform::RefuseUnprotected): from another nothing is moved,
+// the refusal is a failed change and a warning says what to do. The emptied directory stays until
+// the run's steps are done (RemoveHoldingDirectory): a run stopped dead before then restores from
+// it again, as it should, instead of offering the ".new" files over the restored ones.
 void RestoreHeldFiles(KorvexConfig& run);
 
-// After RestoreHeldFiles, removes the holding directory. When it cannot be removed, a warning
-// names what stays in it and why.
+// After RestoreHeldFiles, removes the emptied holding directory. Entries the restore leaves
+// on purpose (directories, hidden and system files, links) keep it in place: a warning and the
+// log name each and why, and that is no failed change.
 void RemoveHoldingDirectory(KorvexConfig& run);
 
 // Puts "csuinfo.new", "cnetio.new" and "zelmain.new" in place, asking before an existing file

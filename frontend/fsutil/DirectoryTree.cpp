@@ -78,9 +78,10 @@ std::optional<std::uint32_t> ListedDirectory(FileSystem& files, std::string_view
     return std::nullopt;
 }
 
-// Copies the plain files of one level; with `log`, a linked file is left out and logged.
+// Copies the plain files of one level; with `skipLinks`, a linked file is left out and logged;
+// with `keepExisting`, a file the destination has already is not copied.
 Status CopyFilesOfLevel(FileSystem& files, std::string_view source, std::string_view destination,
-                        platform::Log* skipLinks) {
+                        platform::Log* skipLinks, bool keepExisting = false) {
     if (Status ready = CreateDirectoryIfMissing(files, destination); !ready.ok()) {
         return ready;
     }
@@ -101,7 +102,11 @@ Status CopyFilesOfLevel(FileSystem& files, std::string_view source, std::string_
                              "a link in a folder users can change: not followed");
             continue;
         }
-        if (Status copied = files.CopyFile(from, Join(destination, entry->name)); !copied.ok()) {
+        const std::string to = Join(destination, entry->name);
+        if (keepExisting && files.GetAttributes(to).ok()) {
+            continue;
+        }
+        if (Status copied = files.CopyFile(from, to); !copied.ok()) {
             return FailedAt(copied.error(), "copy file", from);
         }
     }
@@ -155,7 +160,8 @@ struct Level {
 
 class TreeCopy {
 public:
-    TreeCopy(platform::Platform& machine, SourceLinks links) : machine_(machine), links_(links) {}
+    TreeCopy(platform::Platform& machine, SourceLinks links, ExistingFiles existing)
+        : machine_(machine), links_(links), keepExisting_(existing == ExistingFiles::Keep) {}
 
     Status Run(std::string_view source, std::string_view destination) {
         FileSystem& files = machine_.files;
@@ -239,7 +245,8 @@ private:
                             std::move(destination));
         }
         platform::Log* skipLinks = links_ == SourceLinks::Skip ? &machine_.log : nullptr;
-        if (Status copied = CopyFilesOfLevel(files, source, destination, skipLinks); !copied.ok()) {
+        if (Status copied = CopyFilesOfLevel(files, source, destination, skipLinks, keepExisting_);
+            !copied.ok()) {
             return copied;
         }
         entered_.emplace(identity, source);
@@ -267,6 +274,7 @@ private:
 
     platform::Platform& machine_;
     SourceLinks links_;
+    bool keepExisting_;
     std::vector<Level> levels_;
     std::map<Identity, std::string> entered_;
 };
@@ -274,8 +282,8 @@ private:
 } // namespace
 
 Status CopyDirectoryTree(platform::Platform& machine, std::string_view source,
-                         std::string_view destination, SourceLinks links) {
-    return TreeCopy(machine, links).Run(source, destination);
+                         std::string_view destination, SourceLinks links, ExistingFiles existing) {
+    return TreeCopy(machine, links, existing).Run(source, destination);
 }
 
 namespace {

@@ -45,6 +45,12 @@ enum class SourceLinks {
     Skip,
 };
 
+// What a tree copy does with a file the destination has already.
+enum class ExistingFiles {
+    Replace, // as the platform's file copy does
+    Keep,    // left as it is: for completing a tree that later copies have merged into
+};
+
 // Copies a whole tree: the files of each directory before its subdirectories, depth first,
 // subdirectories in listing order; hidden and system files and directories are left out. Links
 // in the source are followed or left out as `links` says; a followed link that leads to a
@@ -57,7 +63,8 @@ enum class SourceLinks {
 // copy and is returned.
 [[nodiscard]] Status CopyDirectoryTree(platform::Platform& machine, std::string_view source,
                                        std::string_view destination,
-                                       SourceLinks links = SourceLinks::Follow);
+                                       SourceLinks links = SourceLinks::Follow,
+                                       ExistingFiles existing = ExistingFiles::Replace);
 
 // Deletes a tree left over by an earlier run, without following any link in it: a linked
 // directory is removed as the link itself, never entered. What cannot be deleted stays, and the

@@ -24,4 +24,16 @@ LocalTime MemorySystemInfo::Now() {
     return machine_.time;
 }
 
+void MemorySystemInfo::Wait(std::uint32_t milliseconds) {
+    (void)machine_.Begin(Operation::Now);
+    platform::LocalTime& time = machine_.time;
+    // The date stays: a wait past midnight only wraps the hour.
+    const long long total = time.millisecond + 1000LL * (time.second + 60LL * time.minute) +
+                            static_cast<long long>(milliseconds);
+    time.millisecond = static_cast<int>(total % 1000);
+    time.second = static_cast<int>(total / 1000 % 60);
+    time.minute = static_cast<int>(total / 60000 % 60);
+    time.hour = static_cast<int>((time.hour + total / 3600000) % 24);
+}
+
 } // namespace korvex::memory

@@ -15,6 +15,8 @@ public:
     Result<platform::OsVersion> Version() override;
     // Cannot fail, as GetLocalTime cannot: an injected failure is used up and the time answered.
     platform::LocalTime Now() override;
+    // Moves the clock on instead of waiting; counted as Now.
+    void Wait(std::uint32_t milliseconds) override;
 
 private:
     Machine& machine_;

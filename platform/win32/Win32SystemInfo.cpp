@@ -29,4 +29,8 @@ platform::LocalTime Win32SystemInfo::Now() {
                                time.wMinute, time.wSecond, time.wMilliseconds};
 }
 
+void Win32SystemInfo::Wait(std::uint32_t milliseconds) {
+    ::Sleep(milliseconds);
+}
+
 } // namespace korvex::win32

@@ -12,6 +12,7 @@ public:
     Result<platform::OsVersion> Version() override;
     // GetLocalTime.
     platform::LocalTime Now() override;
+    void Wait(std::uint32_t milliseconds) override;
 };
 
 } // namespace korvex::win32
