@@ -1,8 +1,9 @@
 // The custom actions of the KORVEx package (korvex-customaction.dll), Windows only.
 // RunUpgradePrep runs upgradeprep, taken from the package's Binary table, before the new
 // version is installed; RunVarenInstall runs the VarenInstall the package has just installed.
-// Both write the program's start, its own log lines, its exit code and what that means into
-// the Windows Installer log (msiexec /l*v).
+// The programs get their switches on their command lines. Both write the program's start, its
+// own log lines, its exit code and what that means into the Windows Installer log (msiexec
+// /l*v).
 #include "platform/win32/WindowsHeaders.h"
 
 #include <msiquery.h>
@@ -203,44 +204,6 @@ DWORD ExtractBinary(MSIHANDLE install, const wchar_t* name, const std::wstring& 
     return error;
 }
 
-// The program's switches set in this process's environment, which the program inherits, and
-// put back as they were when it ends: the custom action server runs other actions after ours.
-class ProgramSwitches {
-public:
-    explicit ProgramSwitches(const std::array<Variable, 3>& variables) {
-        for (const Variable& variable : variables) {
-            const std::wstring name = Widen(variable.name);
-            saved_.push_back({name, Current(name)});
-            ::SetEnvironmentVariableW(
-                name.c_str(), variable.value.empty() ? nullptr : Widen(variable.value).c_str());
-        }
-    }
-    ~ProgramSwitches() {
-        for (const Saved& saved : saved_) {
-            ::SetEnvironmentVariableW(saved.name.c_str(),
-                                      saved.value ? saved.value->c_str() : nullptr);
-        }
-    }
-    ProgramSwitches(const ProgramSwitches&) = delete;
-    ProgramSwitches& operator=(const ProgramSwitches&) = delete;
-
-private:
-    struct Saved {
-        std::wstring name;
-        std::optional<std::wstring> value;
-    };
-    static std::optional<std::wstring> Current(const std::wstring& name) {
-        const DWORD size = ::GetEnvironmentVariableW(name.c_str(), nullptr, 0);
-        if (size == 0) {
-            return std::nullopt;
-        }
-        std::wstring value(size, L'\0');
-        value.resize(::GetEnvironmentVariableW(name.c_str(), value.data(), size));
-        return value;
-    }
-    std::vector<Saved> saved_;
-};
-
 struct Finished {
     DWORD error = ERROR_SUCCESS; // the program could not be started
     DWORD exitCode = 0;
@@ -368,7 +331,7 @@ UINT RunProgram(MSIHANDLE install, Program program, const Request& request) {
         return kFailure;
     }
     std::wstring path = request.program;
-    std::wstring arguments;
+    std::string version;
     if (program == Program::UpgradePrep) {
         // Before the files are installed the program exists only inside the package.
         path = work.File(L"upgradeprep.exe");
@@ -378,7 +341,7 @@ UINT RunProgram(MSIHANDLE install, Program program, const Request& request) {
             return kFailure;
         }
         // upgradeprep takes the rest of its command line, whole, as the new version's text.
-        arguments = Property(install, L"ProductVersion");
+        version = Narrow(Property(install, L"ProductVersion"));
     } else if (path.empty()) {
         log.Say("VarenInstall.exe is not among the package's files; the installation fails");
         return kFailure;
@@ -389,23 +352,13 @@ UINT RunProgram(MSIHANDLE install, Program program, const Request& request) {
     if (directory.empty()) {
         directory = DirectoryOf(path);
     }
-    const std::wstring ownLog = work.File(L"program.log");
-    const auto environment = ProgramEnvironment(request.properties, Narrow(ownLog));
-    const std::wstring programLog = Widen(environment[1].value);
+    const unattended::Switches switches =
+        ProgramSwitches(request.properties, Narrow(work.File(L"program.log")));
+    const std::wstring programLog = Widen(switches.log);
     const LONGLONG logStart = FileSize(programLog);
-    std::string settings;
-    for (const Variable& variable : environment) {
-        if (!variable.value.empty()) {
-            settings.append(" ").append(variable.name).append("=").append(variable.value);
-        }
-    }
-    log.Say("starting \"" + Narrow(path) + "\"" + (arguments.empty() ? "" : " ") +
-            Narrow(arguments) + " in " + Narrow(directory) + " with" + settings);
-    Finished finished;
-    {
-        ProgramSwitches switches(environment);
-        finished = RunAndWait(path, arguments, directory);
-    }
+    const std::string arguments = ProgramArguments(switches, version);
+    log.Say("starting \"" + Narrow(path) + "\" " + arguments + " in " + Narrow(directory));
+    const Finished finished = RunAndWait(path, Widen(arguments), directory);
     if (finished.elevatedByPrompt) {
         log.Say("the program asks for administrator rights: started through the elevation "
                 "prompt");
