@@ -31,4 +31,12 @@ int RunUpgradePrepProgram(const unattended::Switches& switches,
     return code;
 }
 
+int RunUpgradePrepProgram(const unattended::ProgramStart& start,
+                          const unattended::Services& services) {
+    if (!start.error.empty()) {
+        return kExitStopped;
+    }
+    return RunUpgradePrepProgram(start.switches, services, start.commandLine);
+}
+
 } // namespace korvex::upgradeprep

@@ -12,6 +12,11 @@ namespace korvex::upgradeprep {
 int RunUpgradePrepProgram(const unattended::Switches& switches,
                           const unattended::Services& services, std::string_view commandLine);
 
+// The same with the switches read at the start; 1603, before anything is read or changed,
+// when the command line's switches cannot be read.
+int RunUpgradePrepProgram(const unattended::ProgramStart& start,
+                          const unattended::Services& services);
+
 // What upgradeprep's answer file may hold: its three questions in [upgradeprep].
 const unattended::AnswerSchema& UpgradePrepAnswerSchema();
 

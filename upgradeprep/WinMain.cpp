@@ -1,4 +1,5 @@
-// Entry point of upgradeprep.exe: builds the Win32 machine and runs the tool on it.
+// Entry point of upgradeprep.exe: builds the Win32 machine, reads the switches from the command
+// line or the environment and runs the tool on it.
 #include "platform/win32/Process.h"
 #include "platform/win32/Win32FileSystem.h"
 #include "platform/win32/Win32Installer.h"
@@ -23,13 +24,9 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     korvex::win32::Win32Installer installer;
     korvex::win32::Win32SystemInfo system;
     korvex::win32::Win32UserInterface ui;
-    using korvex::win32::EnvironmentVariable;
-    korvex::unattended::Switches switches;
-    switches.answers = EnvironmentVariable("KORVEX_ANSWERS").value_or("");
-    switches.record = EnvironmentVariable("KORVEX_RECORD").value_or("");
-    switches.log = EnvironmentVariable("KORVEX_LOG").value_or("");
-
     // The whole command line, program name included: lpCmdLine is in the ANSI code page.
     return korvex::upgradeprep::RunUpgradePrepProgram(
-        switches, {files, profile, installer, system, ui}, korvex::win32::CommandLine());
+        korvex::unattended::ReadProgramStart(korvex::win32::CommandLine(),
+                                             korvex::win32::EnvironmentVariable),
+        {files, profile, installer, system, ui});
 }

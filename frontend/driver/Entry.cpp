@@ -62,4 +62,11 @@ int RunVarenInstall(const unattended::Switches& switches, const unattended::Serv
     return Main(run);
 }
 
+int RunVarenInstall(const unattended::ProgramStart& start, const unattended::Services& services) {
+    if (!start.error.empty()) {
+        return exit_code::kFailed;
+    }
+    return RunVarenInstall(start.switches, services);
+}
+
 } // namespace korvex::frontend

@@ -10,6 +10,10 @@ namespace korvex::frontend {
 // stopped by a failure, a bad answer file or an unanswered question, 1605 not installed.
 int RunVarenInstall(const unattended::Switches& switches, const unattended::Services& services);
 
+// The same with the switches read at the start (the rest of the command line is not read);
+// 1603, before anything is read or changed, when the command line's switches cannot be read.
+int RunVarenInstall(const unattended::ProgramStart& start, const unattended::Services& services);
+
 // What the front end's answer file may hold: its questions in [VarenInstall] (and the Airtalker
 // region code), and each dialog's own section.
 const unattended::AnswerSchema& VarenInstallAnswerSchema();

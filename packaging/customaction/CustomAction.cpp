@@ -1,14 +1,18 @@
 // The custom actions of the KORVEx package (korvex-customaction.dll), Windows only.
 // RunUpgradePrep runs upgradeprep, taken from the package's Binary table, before the new
 // version is installed; RunVarenInstall runs the VarenInstall the package has just installed.
-// Both write the program's start, its own log lines, its exit code and what that means into
-// the Windows Installer log (msiexec /l*v).
+// The programs get their switches on their command lines. Both write the program's start, its
+// own log lines, its exit code and what that means into the Windows Installer log (msiexec
+// /l*v).
 #include "platform/win32/WindowsHeaders.h"
 
 #include <msiquery.h>
 #include <sddl.h>
 #include <shellapi.h>
 
+#include <algorithm>
+#include <cwchar>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -103,34 +107,78 @@ std::wstring DirectoryOf(const std::wstring& path) {
     return slash == std::wstring::npos ? std::wstring() : path.substr(0, slash + 1);
 }
 
-// A fresh directory below the temporary directory, removed with what it holds. upgradeprep
-// runs from it with administrator rights and loads msi.dll, which is not a known DLL, from its
-// own folder first: the directory admits nobody but the system, the administrators and its
-// owner, so that no other user can put a DLL beside the program (under LocalSystem the
-// temporary directory is C:\Windows\Temp, where every user may create files).
+// Whether this process runs with administrator rights: its token (the thread's, when it
+// impersonates) is elevated or is LocalSystem's. False when the token cannot be read.
+bool RunsAsAdministrator() {
+    HANDLE token = nullptr;
+    if (!::OpenThreadToken(::GetCurrentThread(), TOKEN_QUERY, TRUE, &token) &&
+        !::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, &token)) {
+        return false;
+    }
+    TOKEN_ELEVATION elevation{};
+    DWORD size = 0;
+    bool administrator =
+        ::GetTokenInformation(token, TokenElevation, &elevation, sizeof elevation, &size) &&
+        elevation.TokenIsElevated != 0;
+    if (!administrator) {
+        alignas(TOKEN_USER) BYTE user[sizeof(TOKEN_USER) + SECURITY_MAX_SID_SIZE];
+        administrator =
+            ::GetTokenInformation(token, TokenUser, user, sizeof user, &size) &&
+            ::IsWellKnownSid(reinterpret_cast<TOKEN_USER*>(user)->User.Sid, WinLocalSystemSid);
+    }
+    ::CloseHandle(token);
+    return administrator;
+}
+
+// A fresh directory for one run, removed with what it holds: upgradeprep is written into it,
+// and both programs write their own log there when KORVEX_LOG is not set. With administrator
+// rights it is made in the Windows directory's Temp with an access list of the system and the
+// administrators alone, so that no other user can put a file beside the programs (a DLL they
+// might load) or change one (the temporary directory of LocalSystem is C:\Windows\Temp, where
+// every user may create files and folders). Its name is one that CreateDirectory makes: a name
+// somebody took before, as a folder or a link, is never used, another is drawn. Without
+// administrator rights it is made in the user's own temporary directory and admits the user too:
+// the user can attack only the user.
 class WorkDirectory {
 public:
     WorkDirectory() {
-        wchar_t temp[MAX_PATH + 1];
-        wchar_t name[MAX_PATH + 1];
-        const DWORD length = ::GetTempPathW(MAX_PATH + 1, temp);
+        administrators_ = RunsAsAdministrator();
+        wchar_t parent[MAX_PATH + 1];
+        const UINT length = administrators_ ? ::GetSystemWindowsDirectoryW(parent, MAX_PATH + 1)
+                                            : ::GetTempPathW(MAX_PATH + 1, parent);
+        if (length == 0 || length > MAX_PATH) {
+            error_ = length == 0 ? ::GetLastError() : ERROR_BUFFER_OVERFLOW;
+            return;
+        }
+        std::wstring base = parent;
+        if (base.back() != L'\\') {
+            base += L'\\';
+        }
+        if (administrators_) {
+            base += L"Temp\\";
+        }
         SECURITY_ATTRIBUTES security{};
         security.nLength = sizeof security;
-        // GetTempFileNameW makes a unique empty file; the directory takes its name.
-        if (length == 0 || length > MAX_PATH || ::GetTempFileNameW(temp, L"kvx", 0, name) == 0 ||
-            !::DeleteFileW(name) ||
-            !::ConvertStringSecurityDescriptorToSecurityDescriptorW(
-                L"D:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;FA;;;OW)", SDDL_REVISION_1,
-                &security.lpSecurityDescriptor, nullptr)) {
+        if (!::ConvertStringSecurityDescriptorToSecurityDescriptorW(
+                administrators_ ? L"D:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)"
+                                : L"D:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;FA;;;OW)",
+                SDDL_REVISION_1, &security.lpSecurityDescriptor, nullptr)) {
             error_ = ::GetLastError();
             return;
         }
-        const BOOL made = ::CreateDirectoryW(name, &security);
-        error_ = made ? ERROR_SUCCESS : ::GetLastError();
-        ::LocalFree(security.lpSecurityDescriptor);
-        if (made) {
-            path_ = name;
+        std::random_device random;
+        error_ = ERROR_ALREADY_EXISTS;
+        for (int attempt = 0; attempt < 16 && error_ == ERROR_ALREADY_EXISTS; ++attempt) {
+            wchar_t name[32];
+            std::swprintf(name, 32, L"korvex-%08x%08x", random(), random());
+            if (::CreateDirectoryW((base + name).c_str(), &security)) {
+                path_ = base + name;
+                error_ = ERROR_SUCCESS;
+            } else {
+                error_ = ::GetLastError();
+            }
         }
+        ::LocalFree(security.lpSecurityDescriptor);
     }
     ~WorkDirectory() {
         if (path_.empty()) {
@@ -153,14 +201,22 @@ public:
     bool ok() const { return !path_.empty(); }
     DWORD error() const { return error_; }
     std::wstring File(const wchar_t* name) const { return path_ + L"\\" + name; }
+    // The directory and who may write to it, for the log.
+    std::string Describe() const {
+        return Narrow(path_) + (administrators_ ? ", which only the system and the "
+                                                  "administrators may write to"
+                                                : ", in the user's temporary directory, which "
+                                                  "the user may write to");
+    }
 
 private:
     std::wstring path_;
+    bool administrators_ = false;
     DWORD error_ = ERROR_SUCCESS;
 };
 
-// Writes the Binary table's stream `name` into the file `path`; the error code or 0.
-DWORD ExtractBinary(MSIHANDLE install, const wchar_t* name, const std::wstring& path) {
+// The Binary table's stream `name`, read whole into `bytes`; the error code or 0.
+DWORD ReadBinary(MSIHANDLE install, const wchar_t* name, std::vector<char>& bytes) {
     Handle database(::MsiGetActiveDatabase(install));
     Handle view;
     UINT answer = ::MsiDatabaseOpenViewW(
@@ -180,65 +236,93 @@ DWORD ExtractBinary(MSIHANDLE install, const wchar_t* name, const std::wstring& 
         // ERROR_NO_MORE_ITEMS: the package does not carry it.
         return answer == ERROR_NO_MORE_ITEMS ? ERROR_FILE_NOT_FOUND : answer;
     }
-    HANDLE file = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
-        return ::GetLastError();
-    }
-    std::vector<char> buffer(64 * 1024);
-    DWORD error = ERROR_SUCCESS;
+    bytes.clear();
+    char buffer[64 * 1024];
     for (;;) {
-        DWORD size = static_cast<DWORD>(buffer.size());
-        error = ::MsiRecordReadStream(row.get(), 1, buffer.data(), &size);
-        if (error != ERROR_SUCCESS || size == 0) {
-            break;
+        DWORD size = sizeof buffer;
+        if (const UINT error = ::MsiRecordReadStream(row.get(), 1, buffer, &size)) {
+            return error;
         }
-        DWORD written = 0;
-        if (!::WriteFile(file, buffer.data(), size, &written, nullptr) || written != size) {
-            error = ::GetLastError();
-            break;
+        if (size == 0) {
+            return ERROR_SUCCESS;
         }
+        bytes.insert(bytes.end(), buffer, buffer + size);
     }
-    ::CloseHandle(file);
-    return error;
 }
 
-// The program's switches set in this process's environment, which the program inherits, and
-// put back as they were when it ends: the custom action server runs other actions after ours.
-class ProgramSwitches {
+// A program file the custom action writes, then holds open until the program has ended by a
+// handle that shares reading alone: while it is held nobody can write to the file, delete it or
+// rename it, so the program Windows starts from its path is the file that was read back.
+class HeldFile {
 public:
-    explicit ProgramSwitches(const std::array<Variable, 3>& variables) {
-        for (const Variable& variable : variables) {
-            const std::wstring name = Widen(variable.name);
-            saved_.push_back({name, Current(name)});
-            ::SetEnvironmentVariableW(
-                name.c_str(), variable.value.empty() ? nullptr : Widen(variable.value).c_str());
+    HeldFile() = default;
+    ~HeldFile() {
+        if (held_ != INVALID_HANDLE_VALUE) {
+            ::CloseHandle(held_);
         }
     }
-    ~ProgramSwitches() {
-        for (const Saved& saved : saved_) {
-            ::SetEnvironmentVariableW(saved.name.c_str(),
-                                      saved.value ? saved.value->c_str() : nullptr);
+    HeldFile(const HeldFile&) = delete;
+    HeldFile& operator=(const HeldFile&) = delete;
+
+    // Writes `bytes` into the new file `path` and holds it; the error code or 0.
+    DWORD Write(const std::wstring& path, const std::vector<char>& bytes) {
+        HANDLE writer = ::CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                      CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (writer == INVALID_HANDLE_VALUE) {
+            return ::GetLastError();
         }
+        DWORD error = ERROR_SUCCESS;
+        DWORD written = 0;
+        if (!::WriteFile(writer, bytes.data(), static_cast<DWORD>(bytes.size()), &written,
+                         nullptr)) {
+            error = ::GetLastError();
+        } else if (written != bytes.size()) {
+            error = ERROR_WRITE_FAULT;
+        }
+        // Windows does not start a program that is open for writing. A reader that shares the
+        // writer's writing bridges the moment from writer to holder, so that the file is never
+        // without a handle that refuses its deletion: a process that opened it for writing in
+        // that moment keeps the holder from opening it, and what it wrote shows when the file
+        // is read back.
+        HANDLE bridge = INVALID_HANDLE_VALUE;
+        if (error == ERROR_SUCCESS) {
+            bridge = ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                   nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+            error = bridge == INVALID_HANDLE_VALUE ? ::GetLastError() : ERROR_SUCCESS;
+        }
+        ::CloseHandle(writer);
+        if (error == ERROR_SUCCESS) {
+            held_ = ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+            error = held_ == INVALID_HANDLE_VALUE ? ::GetLastError() : ERROR_SUCCESS;
+        }
+        if (bridge != INVALID_HANDLE_VALUE) {
+            ::CloseHandle(bridge);
+        }
+        return error;
     }
-    ProgramSwitches(const ProgramSwitches&) = delete;
-    ProgramSwitches& operator=(const ProgramSwitches&) = delete;
+
+    // Whether the held file, read from its start, holds exactly `bytes`.
+    bool Holds(const std::vector<char>& bytes) const {
+        LARGE_INTEGER start{};
+        if (!::SetFilePointerEx(held_, start, nullptr, FILE_BEGIN)) {
+            return false;
+        }
+        // One byte more than expected shows a longer file.
+        std::vector<char> read(bytes.size() + 1);
+        std::size_t offset = 0;
+        DWORD count = 0;
+        while (offset < read.size() &&
+               ::ReadFile(held_, read.data() + offset, static_cast<DWORD>(read.size() - offset),
+                          &count, nullptr) &&
+               count > 0) {
+            offset += count;
+        }
+        return offset == bytes.size() && std::equal(bytes.begin(), bytes.end(), read.begin());
+    }
 
 private:
-    struct Saved {
-        std::wstring name;
-        std::optional<std::wstring> value;
-    };
-    static std::optional<std::wstring> Current(const std::wstring& name) {
-        const DWORD size = ::GetEnvironmentVariableW(name.c_str(), nullptr, 0);
-        if (size == 0) {
-            return std::nullopt;
-        }
-        std::wstring value(size, L'\0');
-        value.resize(::GetEnvironmentVariableW(name.c_str(), value.data(), size));
-        return value;
-    }
-    std::vector<Saved> saved_;
+    HANDLE held_ = INVALID_HANDLE_VALUE;
 };
 
 struct Finished {
@@ -364,21 +448,35 @@ UINT RunProgram(MSIHANDLE install, Program program, const Request& request) {
 
     WorkDirectory work;
     if (!work.ok()) {
-        log.Say("no temporary directory: " + Describe(work.error()) + "; the installation fails");
+        log.Say("no work directory: " + Describe(work.error()) + "; the installation fails");
         return kFailure;
     }
+    log.Say("work directory " + work.Describe());
     std::wstring path = request.program;
-    std::wstring arguments;
+    std::string version;
+    HeldFile held;
     if (program == Program::UpgradePrep) {
         // Before the files are installed the program exists only inside the package.
         path = work.File(L"upgradeprep.exe");
-        if (const DWORD error = ExtractBinary(install, L"upgradeprep.exe", path)) {
+        std::vector<char> bytes;
+        DWORD error = ReadBinary(install, L"upgradeprep.exe", bytes);
+        if (error == ERROR_SUCCESS) {
+            error = held.Write(path, bytes);
+        }
+        if (error != ERROR_SUCCESS) {
             log.Say("upgradeprep.exe cannot be taken from the package: " + Describe(error) +
                     "; the installation fails");
             return kFailure;
         }
+        if (!held.Holds(bytes)) {
+            log.Say("upgradeprep.exe in the work directory is not the package's: not started; "
+                    "the installation fails");
+            return kFailure;
+        }
+        log.Say("upgradeprep.exe written, held open and read back the same as the package's (" +
+                std::to_string(bytes.size()) + " bytes)");
         // upgradeprep takes the rest of its command line, whole, as the new version's text.
-        arguments = Property(install, L"ProductVersion");
+        version = Narrow(Property(install, L"ProductVersion"));
     } else if (path.empty()) {
         log.Say("VarenInstall.exe is not among the package's files; the installation fails");
         return kFailure;
@@ -389,23 +487,13 @@ UINT RunProgram(MSIHANDLE install, Program program, const Request& request) {
     if (directory.empty()) {
         directory = DirectoryOf(path);
     }
-    const std::wstring ownLog = work.File(L"program.log");
-    const auto environment = ProgramEnvironment(request.properties, Narrow(ownLog));
-    const std::wstring programLog = Widen(environment[1].value);
+    const unattended::Switches switches =
+        ProgramSwitches(request.properties, Narrow(work.File(L"program.log")));
+    const std::wstring programLog = Widen(switches.log);
     const LONGLONG logStart = FileSize(programLog);
-    std::string settings;
-    for (const Variable& variable : environment) {
-        if (!variable.value.empty()) {
-            settings.append(" ").append(variable.name).append("=").append(variable.value);
-        }
-    }
-    log.Say("starting \"" + Narrow(path) + "\"" + (arguments.empty() ? "" : " ") +
-            Narrow(arguments) + " in " + Narrow(directory) + " with" + settings);
-    Finished finished;
-    {
-        ProgramSwitches switches(environment);
-        finished = RunAndWait(path, arguments, directory);
-    }
+    const std::string arguments = ProgramArguments(switches, version);
+    log.Say("starting \"" + Narrow(path) + "\" " + arguments + " in " + Narrow(directory));
+    const Finished finished = RunAndWait(path, Widen(arguments), directory);
     if (finished.elevatedByPrompt) {
         log.Say("the program asks for administrator rights: started through the elevation "
                 "prompt");

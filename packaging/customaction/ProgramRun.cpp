@@ -1,5 +1,7 @@
-// The custom actions' decisions: start or refuse, environment, exit codes.
+// The custom actions' decisions: start or refuse, switches, exit codes.
 #include "packaging/customaction/ProgramRun.h"
+
+#include <array>
 
 #include "frontend/driver/KorvexConfig.h"
 #include "upgradeprep/UpgradePrep.h"
@@ -49,11 +51,17 @@ std::optional<ActionData> ParseActionData(std::string_view data) {
     return ActionData{{fields[0], fields[1], fields[2], fields[3]}, fields[4], fields[5]};
 }
 
-std::array<Variable, 3> ProgramEnvironment(const RunProperties& properties,
-                                           std::string_view ownLog) {
-    return {Variable{"KORVEX_ANSWERS", properties.answers},
-            Variable{"KORVEX_LOG", properties.log.empty() ? std::string(ownLog) : properties.log},
-            Variable{"KORVEX_RECORD", properties.record}};
+unattended::Switches ProgramSwitches(const RunProperties& properties, std::string_view ownLog) {
+    return {properties.answers, properties.record,
+            properties.log.empty() ? std::string(ownLog) : properties.log};
+}
+
+std::string ProgramArguments(const unattended::Switches& switches, std::string_view text) {
+    std::string arguments = unattended::SwitchesArguments(switches);
+    if (!text.empty()) {
+        arguments.append(" ").append(text);
+    }
+    return arguments;
 }
 
 std::optional<std::string> RefusalToStart(const RunProperties& properties) {

@@ -1,13 +1,14 @@
 // What the package's custom actions decide around a run of upgradeprep or VarenInstall:
-// whether the program may start, the environment it gets from the package's public
-// properties, and what its exit code means for the installation.
+// whether the program may start, the switches and command line it gets from the package's
+// public properties, and what its exit code means for the installation.
 #pragma once
 
-#include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
+
+#include "platform/unattended/Switches.h"
 
 namespace korvex::customaction {
 
@@ -42,18 +43,16 @@ struct ActionData {
 // Nothing when the text has not exactly six fields.
 std::optional<ActionData> ParseActionData(std::string_view data);
 
-// One environment variable of the program; an empty value removes it, so that a variable of
-// the installer's own environment never reaches the program.
-struct Variable {
-    std::string_view name;
-    std::string value;
-};
+// The program's switches: the public properties KORVEX_ANSWERS, KORVEX_LOG and KORVEX_RECORD,
+// except that the log is `ownLog` when KORVEX_LOG is not set, so that the program's lines can
+// always be copied into the Windows Installer log.
+unattended::Switches ProgramSwitches(const RunProperties& properties, std::string_view ownLog);
 
-// The program's KORVEX_ANSWERS, KORVEX_LOG and KORVEX_RECORD: the public properties of the
-// same names, except that the log is `ownLog` when KORVEX_LOG is not set, so that the
-// program's lines can always be copied into the Windows Installer log.
-std::array<Variable, 3> ProgramEnvironment(const RunProperties& properties,
-                                           std::string_view ownLog);
+// The program's command line after its name: the switches' arguments, then `text` (upgradeprep's
+// new version) when there is one. On the command line the switches reach the program however
+// Windows starts it, through the elevation prompt too, and the program reads nothing of its
+// environment, so that no variable of the installer's own environment reaches it.
+std::string ProgramArguments(const unattended::Switches& switches, std::string_view text);
 
 // Why the program must not start, or nothing. A silent installation (UILevel 2) has nobody to
 // answer a window, and a deployment tool runs it as LocalSystem, whose windows nobody sees:

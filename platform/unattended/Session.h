@@ -13,15 +13,9 @@
 
 #include "platform/Platform.h"
 #include "platform/unattended/AnswerFile.h"
+#include "platform/unattended/Switches.h"
 
 namespace korvex::unattended {
-
-// The switches, each empty when not given.
-struct Switches {
-    std::string answers;
-    std::string record;
-    std::string log;
-};
 
 // The machine's own services, before the run's answer, record and log layers.
 struct Services {

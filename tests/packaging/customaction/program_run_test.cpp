@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include "upgradeprep/UpgradePrep.h"
+
 namespace korvex::customaction {
 namespace {
 
@@ -29,13 +31,24 @@ TEST(JudgeExit, EachProgramsCodes) {
     EXPECT_EQ(JudgeStartFailure(2).result, kFailure);
 }
 
-TEST(ProgramEnvironment, PropertiesOnlyWithOurLogWhenNoneIsGiven) {
-    const auto given = ProgramEnvironment({"5", "C:\\a.ini", "C:\\k.log", ""}, "C:\\T\\p.log");
-    EXPECT_EQ(given[0].value, "C:\\a.ini");
-    EXPECT_EQ(given[1].value, "C:\\k.log");
-    EXPECT_EQ(given[2].value, ""); // removed, whatever msiexec's own environment holds
-    EXPECT_EQ(ProgramEnvironment({"5", "", "", "C:\\r.ini"}, "C:\\T\\p.log")[1].value,
-              "C:\\T\\p.log");
+// What the custom action puts on a program's command line, the program reads back: the
+// properties, our own log when none is given, and upgradeprep's version as the rest.
+TEST(ProgramArguments, CarryThePropertiesToTheProgramWhateverItsEnvironment) {
+    const auto environment = [](std::string_view) { return std::optional<std::string>("C:\\x"); };
+    const std::string own = "C:\\Windows\\Temp\\korvex-1\\program.log";
+    const std::pair<RunProperties, unattended::Switches> rows[] = {
+        {{"5", "C:\\a b.ini", "C:\\k.log", ""}, {"C:\\a b.ini", "", "C:\\k.log"}},
+        {{"2", "", "", "C:\\r.ini"}, {"", "C:\\r.ini", own}},
+    };
+    for (const auto& [properties, switches] : rows) {
+        for (const std::string version : {"7.1.0.0", ""}) {
+            const std::string line = "\"C:\\T\\upgradeprep.exe\" " +
+                                     ProgramArguments(ProgramSwitches(properties, own), version);
+            const unattended::ProgramStart start = unattended::ReadProgramStart(line, environment);
+            EXPECT_EQ(start.switches, switches) << line;
+            EXPECT_EQ(upgradeprep::NewVersionText(start.commandLine), version) << line;
+        }
+    }
 }
 
 TEST(ParseActionData, SixFieldsInTheOrderThePackageWritesThem) {
