@@ -295,6 +295,14 @@ void RemoveHoldingDirectory(KorvexConfig& run) {
     const std::string holding = run.context.InstallRoot + std::string(product::kHoldingDirectory);
     const std::vector<std::string> failedMoves = *std::exchange(run.heldNotMoved, std::nullopt);
     const std::vector<HeldEntry> left = ListHeld(files, holding);
+    if (left.empty() && !run.failedChanges.empty()) {
+        // A run that did not complete is run again (the installation rolls back and is
+        // repeated): while the directory is there, that run restores from it instead of
+        // putting the delivered ".new" files over the configuration restored here.
+        machine.log.Write("restore-held", holding,
+                          "kept, empty, until a run completes: the next run restores from it");
+        return;
+    }
     if (left.empty()) {
         // A failure is remembered by the run's file system and listed at the end.
         (void)files.RemoveDirectory(holding);

@@ -31,7 +31,9 @@ void CopyTreeIfMissing(KorvexConfig& run, std::string_view name);
 // it again, as it should, instead of offering the ".new" files over the restored ones.
 void RestoreHeldFiles(KorvexConfig& run);
 
-// After RestoreHeldFiles, removes the emptied holding directory. Entries the restore leaves
+// After RestoreHeldFiles, removes the emptied holding directory, once the run has no failed
+// change (a run that failed is run again, and must not then offer the ".new" files over the
+// restored ones). Entries the restore leaves
 // on purpose (directories, hidden and system files, links) keep it in place: a warning and the
 // log name each and why, and that is no failed change.
 void RemoveHoldingDirectory(KorvexConfig& run);

@@ -307,8 +307,9 @@ Status DeleteLevel(platform::Platform& machine, std::string_view path, int depth
         if (platform::IsDirectory(entry.attributes) && !platform::IsLink(entry.attributes)) {
             (void)DeleteLevel(machine, inner, depth + 1); // what stays is logged there
         } else if (platform::IsDirectory(entry.attributes)) {
-            // Removing a link to a directory removes the link alone.
-            (void)files.RemoveDirectory(inner);
+            // A link stays: Windows would remove the link alone, but other file systems (Wine's)
+            // remove the empty directory it leads to.
+            machine.log.Write("delete-tree", inner, "left: a link, which is not followed");
         } else {
             if ((entry.attributes & attr::kReadOnly) != 0) {
                 (void)files.SetAttributes(inner, entry.attributes & ~attr::kReadOnly);

@@ -67,8 +67,8 @@ enum class ExistingFiles {
                                        ExistingFiles existing = ExistingFiles::Replace);
 
 // Deletes a tree left over by an earlier run, without following any link in it: a linked
-// directory is removed as the link itself, never entered. What cannot be deleted stays, and the
-// log names it; success only when nothing is left.
+// directory is neither entered nor removed. What cannot be deleted stays, and the log names it;
+// success only when nothing is left.
 [[nodiscard]] Status DeleteTree(platform::Platform& machine, std::string_view path);
 
 } // namespace korvex::frontend
