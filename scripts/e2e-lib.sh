@@ -10,6 +10,7 @@ machine() {
     local name=$1
     shift
     export WINEPREFIX="$KORVEX_WINE_HOME/e2e/$name"
+    end_kept_server
     "$root/scripts/prepare-machine" "$WINEPREFIX" "$@"
     C="$WINEPREFIX/drive_c"
     WIN="$C/windows"
@@ -64,7 +65,26 @@ run() {
     out=$(cd "$C/kvx" && wine 'C:\kvx\korvex-launch.exe' "C:\\kvx\\$program.exe" "$@" 2>/dev/null |
         tr -d '\r')
     EXIT_CODE=$(echo "$out" | sed -n 's/^exit code //p' | tail -n 1)
-    wineserver -w
+    [ "$kept_server" = "$WINEPREFIX" ] || wineserver -w
+}
+
+# keep_server: the current machine's wineserver, and with it Wine's own processes, stays up
+# until end_kept_server (a new machine, the end of a scenario). A run then starts in a fraction
+# of a second and does not wait for them to end: when the launcher returns, the program has
+# ended and its files are written.
+kept_server=
+keep_server() {
+    # Without the caller's output: a server that stays would hold a pipe of the caller open.
+    wineserver -p >/dev/null 2>&1 </dev/null
+    kept_server=$WINEPREFIX
+}
+
+end_kept_server() {
+    if [ -n "$kept_server" ]; then
+        WINEPREFIX=$kept_server wineserver -k 2>/dev/null || true
+        WINEPREFIX=$kept_server wineserver -w 2>/dev/null || true
+    fi
+    kept_server=
 }
 
 # answers TEXT: writes C:\answers.ini (CR LF line ends) and points KORVEX_ANSWERS at it.
@@ -139,8 +159,11 @@ expect_tree() {
 }
 
 # snapshot: a listing of every file of drive C: with its checksum, but the log and the
-# answer file.
+# answer file. The system directory's files, shared with the base prefix by hard links and
+# never written by the programs, are listed with their size and time instead of being read:
+# that keeps a snapshot well under a second.
 snapshot() {
-    (cd "$C" && find . \( -path ./run.log -o -path ./answers.ini \) -prune -o -type f -print0 |
-        sort -z | xargs -0 md5sum)
+    (cd "$C" && find . \( -path ./run.log -o -path ./answers.ini \) -prune -o -type f -links 1 \
+        -print0 | sort -z | xargs -0 md5sum)
+    (cd "$C" && find . -type f -links +1 -printf '%s %T@ %p\n' | sort)
 }
