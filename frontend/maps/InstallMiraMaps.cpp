@@ -134,8 +134,11 @@ Status InstallMiraMaps(platform::Platform& machine, std::optional<MiraCopy>& dia
             }
             const std::string from = *source + std::string(set.path);
             std::optional<RepeatedTreeCopy>& copy = copies[index];
+            // The log names the folder the bytes were read from.
+            std::string readFrom = from;
             Status copied;
             if (copy) {
+                readFrom = copy->firstDestination();
                 copied = copy->Repeat(machine, target);
             } else if (pickedLeft > 0) {
                 copied = copy.emplace(from, target).CopyFirst(machine);
@@ -145,7 +148,7 @@ Status InstallMiraMaps(platform::Platform& machine, std::optional<MiraCopy>& dia
             if (!copied.ok()) {
                 return copied;
             }
-            machine.log.Write("copy-tree", from + " " + target, "done");
+            machine.log.Write("copy-tree", readFrom + " " + target, "done");
             machine.ui.SetWaitCursor(false);
         }
     }

@@ -16,6 +16,9 @@ public:
     RepeatedTreeCopy(std::string source, std::string destination)
         : source_(std::move(source)), destination_(std::move(destination)) {}
 
+    // Where the first copy went: the folder later copies read their files from.
+    const std::string& firstDestination() const { return destination_; }
+
     // CopyDirectoryTree(source, destination), remembering each directory it went through and
     // each file it copied, in order. Repeat may be used only after this has succeeded.
     [[nodiscard]] Status CopyFirst(platform::Platform& machine);

@@ -192,10 +192,12 @@ TEST(Attacks, TheLogAndRecordGoOnlyToAbsolutePathsWithoutLinks) {
 
 // The holding directory upgradeprep makes lets only the administrators change it, where a
 // directory made the ordinary way at the drive's root lets every user change it; the front end
-// restores from the one and refuses the other.
+// restores from the one, read-only files included, and the run completes.
 TEST(Attacks, TheHoldingDirectoryIsTheAdministratorsAlone) {
     MemoryWindows windows;
     PutEarlierInstallation(windows);
+    windows.PutAttributes("C:\\korvex\\route.cfg",
+                          platform::attr::kReadOnly | platform::attr::kArchive);
     ASSERT_EQ(RunUpgradePrep(windows, kKeepAnswers), 0) << State(windows);
     auto protection = windows.files().GetProtection("C:\\tmptelm");
     ASSERT_TRUE(protection.ok());
@@ -205,6 +207,8 @@ TEST(Attacks, TheHoldingDirectoryIsTheAdministratorsAlone) {
     InstallKorvex(windows);
     EXPECT_EQ(RunFrontEnd(windows, kFrontEndAnswers), 0) << State(windows);
     EXPECT_EQ(File(windows, std::string(kInstallDir) + "common.cfg"), "kept common.cfg");
+    EXPECT_EQ(File(windows, std::string(kInstallDir) + "route.cfg"), "kept route.cfg");
+    EXPECT_FALSE(windows.Exists("C:\\tmptelm"));
 }
 
 } // namespace

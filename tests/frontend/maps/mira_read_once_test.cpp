@@ -7,6 +7,7 @@
 #include <tuple>
 
 #include "frontend/maps/InstallMiraMaps.h"
+#include "frontend/maps/RepeatedTreeCopy.h"
 #include "product/Korvex.h"
 #include "support/Machines.h"
 
@@ -156,6 +157,39 @@ TEST(InstallMiraMaps, GivesWhatCopyingEverySystemFromTheDiscGivesReadingTheDiscO
         }
         EXPECT_LE(ours.BytesRead('D'), disc) << "seed " << seed;
     }
+}
+
+// Each log line names the folder the bytes came from: the disc for the first system, the first
+// system's copy for the later ones. A folder of that copy that has become a link (users can
+// change the map directory) is not followed.
+TEST(InstallMiraMaps, LaterCopiesNameTheirSourceAndFollowNoLinkInIt) {
+    MemoryWindows windows;
+    testing::InsertMiraDisc(windows);
+    windows.MakeDirectories("C:\\TELMIMAP");
+    windows.PutFile("C:\\Users\\victim\\secret.lay", "another user's");
+    testing::LoggedPlatform logged(windows);
+    Queue(windows, {1, 10}, 0);
+    std::optional<MiraCopy> dialog;
+    ASSERT_TRUE(InstallMiraMaps(logged.platform(), dialog, "C:\\").ok());
+    for (const char* line :
+         {"copy-tree E:\\Mira Maps\\map_disk_1\\studio C:\\TELMIMAP\\S01\\studio",
+          "copy-tree C:\\TELMIMAP\\S01\\studio C:\\TELMIMAP\\S10\\studio"}) {
+        EXPECT_NE(logged.Log().find(line), std::string::npos) << line << "\n" << logged.Log();
+    }
+
+    windows.MakeDirectories("C:\\TELMIMAP\\S02");
+    windows.MakeDirectories("C:\\TELMIMAP\\S03");
+    RepeatedTreeCopy copy("E:\\Mira Maps\\map_disk_3\\news", "C:\\TELMIMAP\\S02\\news");
+    ASSERT_TRUE(copy.CopyFirst(logged.platform()).ok());
+    ASSERT_TRUE(windows.files().DeleteFile("C:\\TELMIMAP\\S02\\news\\layers\\base.lay").ok());
+    ASSERT_TRUE(windows.files().RemoveDirectory("C:\\TELMIMAP\\S02\\news\\layers").ok());
+    windows.MakeJunction("C:\\TELMIMAP\\S02\\news\\layers", "C:\\Users\\victim");
+    ASSERT_TRUE(copy.Repeat(logged.platform(), "C:\\TELMIMAP\\S03\\news").ok());
+    EXPECT_EQ(windows.Tree("C:\\TELMIMAP\\S03"),
+              std::vector<std::string>({"news\\", "news\\news.mm1"}));
+    EXPECT_NE(logged.Log().find("copy-tree skip C:\\TELMIMAP\\S02\\news\\layers"),
+              std::string::npos)
+        << logged.Log();
 }
 
 } // namespace
