@@ -196,14 +196,8 @@ scenario_security_part_link() {
     fi
 }
 
-scenario_security_map_dir_link() {
-    echo "== old maps are not converted into a planted C:\\TELMIMAP link"
-    reused_machine security --product 7.1.0.0 --cdrom E
-    plant_victim
-    plant_link 'C:\TELMIMAP'
-    mkdir "$C/MAP"
-    printf 'planted library\r\n' >"$C/MAP/evil.dll"
-    answers '[VarenInstall]
+# Answers that convert the old maps and copy no Mira maps.
+convert_answers='[VarenInstall]
 UpdateKorvexSettings=Yes
 UseCcfMaps=Yes
 ContinueIntoExistingMaps=Yes
@@ -214,6 +208,15 @@ Maps=Convert
 CopyMira=No
 [SystemType]
 Button=OK'
+
+scenario_security_map_dir_link() {
+    echo "== old maps are not converted into a planted C:\\TELMIMAP link"
+    reused_machine security --product 7.1.0.0 --cdrom E
+    plant_victim
+    plant_link 'C:\TELMIMAP'
+    mkdir "$C/MAP"
+    printf 'planted library\r\n' >"$C/MAP/evil.dll"
+    answers "$convert_answers"
     run VarenInstall
     expect_exit 1603 "VarenInstall with C:\\TELMIMAP a link"
     expect_victim_untouched
@@ -228,17 +231,7 @@ scenario_security_map_source_link() {
     printf 'ccf 1\r\n' >"$C/MAP/one.ccf"
     printf 'ccf 2\r\n' >"$C/MAP/site/two.ccf"
     plant_link 'C:\MAP\secrets'
-    answers '[VarenInstall]
-UpdateKorvexSettings=Yes
-UseCcfMaps=Yes
-ContinueIntoExistingMaps=Yes
-UpdateYmvSettings=No
-[KORVExConf]
-Button=OK
-Maps=Convert
-CopyMira=No
-[SystemType]
-Button=OK'
+    answers "$convert_answers"
     run VarenInstall
     expect_exit 0 "VarenInstall with C:\\MAP\\secrets a link"
     if [ -z "$(ls -A "$C/TELMIMAP/secrets" 2>/dev/null)" ]; then ok "nothing copied from the link"; else bad "the victim's files were copied to C:\\TELMIMAP\\secrets"; fi

@@ -19,13 +19,6 @@ using memory::MemoryWindows;
 
 constexpr const char* kVictim = "C:\\Users\\victim\\private";
 
-// The front end's answers: both map steps, systems 1 and 10 get the Mira sets, Yes to all.
-const char* kFrontEndAnswers =
-    "[VarenInstall]\nOverwriteCsuinfo=Yes\nOverwriteCnetio=Yes\nOverwriteZelmain=Yes\n"
-    "UpdateKorvexSettings=Yes\nUseCcfMaps=Yes\nContinueIntoExistingMaps=Yes\nCopyMiraMaps=Yes\n"
-    "OverwriteMap=Yes\nUpdateYmvSettings=Yes\nAirtalkerRegion=2\n"
-    "[KORVExConf]\nButton=OK\nConnection=Ethernet\nMaps=Convert\nCopyMira=Yes\n"
-    "[SystemType]\nButton=OK\nSystem3=Mira\n[MiraCopy]\nButton=OK\nSystems=1,10\n";
 const char* kKeepAnswers = "[upgradeprep]\nSearchAndDelete=Yes\nKeepConfiguration=Yes\n";
 
 // A folder's tree with every file's bytes: what "left exactly as it was" compares.

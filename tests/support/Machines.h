@@ -53,6 +53,15 @@ void PutEarlierInstallation(memory::MemoryWindows& windows, char drive = 'C');
 // The configuration files of that installation, which must never be lost.
 std::vector<std::string> EarlierConfigurationFiles();
 
+// Front-end answers for whole runs: both map steps, systems 1 and 10 get the Mira sets, Yes to
+// every question.
+inline constexpr const char* kFrontEndAnswers =
+    "[VarenInstall]\nOverwriteCsuinfo=Yes\nOverwriteCnetio=Yes\nOverwriteZelmain=Yes\n"
+    "UpdateKorvexSettings=Yes\nUseCcfMaps=Yes\nContinueIntoExistingMaps=Yes\nCopyMiraMaps=Yes\n"
+    "OverwriteMap=Yes\nUpdateYmvSettings=Yes\nAirtalkerRegion=2\n"
+    "[KORVExConf]\nButton=OK\nConnection=Ethernet\nMaps=Convert\nCopyMira=Yes\n"
+    "[SystemType]\nButton=OK\nSystem3=Mira\n[MiraCopy]\nButton=OK\nSystems=1,10\n";
+
 // The machine's services as a program's entry point takes them.
 unattended::Services ServicesOf(memory::MemoryWindows& windows);
 

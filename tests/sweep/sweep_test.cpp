@@ -24,14 +24,6 @@ namespace {
 using memory::MemoryWindows;
 using memory::Operation;
 
-// The front end's answers: both map steps, systems 1 and 10 get the Mira sets, Yes to all.
-const char* kFrontEndAnswers =
-    "[VarenInstall]\nOverwriteCsuinfo=Yes\nOverwriteCnetio=Yes\nOverwriteZelmain=Yes\n"
-    "UpdateKorvexSettings=Yes\nUseCcfMaps=Yes\nContinueIntoExistingMaps=Yes\nCopyMiraMaps=Yes\n"
-    "OverwriteMap=Yes\nUpdateYmvSettings=Yes\nAirtalkerRegion=2\n"
-    "[KORVExConf]\nButton=OK\nConnection=Ethernet\nMaps=Convert\nCopyMira=Yes\n"
-    "[SystemType]\nButton=OK\nSystem3=Mira\n[MiraCopy]\nButton=OK\nSystems=1,10\n";
-
 struct Outcome {
     int exitCode = 0;
     std::string log;
