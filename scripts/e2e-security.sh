@@ -319,6 +319,10 @@ Upgrade=Yes"
 scenario_security_holding_protected() {
     echo "== the holding directory upgradeprep makes is closed to others, and restored from"
     reused_machine security-earlier --earlier
+    # A read-only configuration file is handed over too (Wine reads a file without write
+    # permission as read-only).
+    printf 'layout\r\n' >"$C/korvex/layout.cfg"
+    chmod a-w "$C/korvex/layout.cfg"
     answers "$keep_answers"
     run upgradeprep 7.1.0.0
     expect_exit 0 "upgradeprep keeping the configuration"
@@ -336,6 +340,7 @@ Port=4001'
     expect_bytes "$dir/csuinfo.cfg" '[csuinfo.cfg]
 kept=1'
     expect_exists "$dir/studio.4kp"
+    expect_bytes "$dir/layout.cfg" 'layout'
     expect_missing "$C/tmptelm"
 }
 
