@@ -12,7 +12,8 @@ namespace korvex::upgradeprep {
 int RunUpgradePrepProgram(const unattended::Switches& switches,
                           const unattended::Services& services, std::string_view commandLine);
 
-// What upgradeprep's answer file may hold: its three questions in [upgradeprep].
+// What upgradeprep checks its answer file against: its three questions in [upgradeprep], as
+// product/AnswerFile.h describes them.
 const unattended::AnswerSchema& UpgradePrepAnswerSchema();
 
 } // namespace korvex::upgradeprep

@@ -10,8 +10,9 @@ namespace korvex::frontend {
 // stopped by a failure, a bad answer file or an unanswered question, 1605 not installed.
 int RunVarenInstall(const unattended::Switches& switches, const unattended::Services& services);
 
-// What the front end's answer file may hold: its questions in [VarenInstall] (and the Airtalker
-// region code), and each dialog's own section.
+// What the front end checks its answer file against: its questions in [VarenInstall] (and the
+// Airtalker region code) and each dialog's section, as product/AnswerFile.h describes them;
+// [upgradeprep] is upgradeprep's.
 const unattended::AnswerSchema& VarenInstallAnswerSchema();
 
 } // namespace korvex::frontend
