@@ -312,7 +312,7 @@ unattended::AnswerSchema AnswerSchemaOf(Program program) {
     unattended::AnswerSchema schema;
     for (const DescribedSection& section : AnswerFileDescription()) {
         schema.sections.push_back(section.name);
-        if (section.program != program) {
+        if (program == Program::VarenInstall && section.program != Program::VarenInstall) {
             continue;
         }
         for (const DescribedKey& key : section.keys) {

@@ -88,8 +88,10 @@ struct DescribedSection {
 // written.
 const std::vector<DescribedSection>& AnswerFileDescription();
 
-// What a program checks an answer file against: the keys of its own sections. The other
-// program's sections are kept as they are.
+// What a program checks an answer file against. upgradeprep checks every section: it changes
+// the PC before VarenInstall reads the file, so a file bad in any section must stop it first.
+// VarenInstall checks its own sections and keeps [upgradeprep] as it is: that section is
+// upgradeprep's, read before.
 unattended::AnswerSchema AnswerSchemaOf(Program program);
 
 } // namespace korvex::product

@@ -12,8 +12,9 @@ namespace korvex::upgradeprep {
 int RunUpgradePrepProgram(const unattended::Switches& switches,
                           const unattended::Services& services, std::string_view commandLine);
 
-// What upgradeprep checks its answer file against: its three questions in [upgradeprep], as
-// product/AnswerFile.h describes them.
+// What upgradeprep checks its answer file against: every section, the front end's too, as
+// product/AnswerFile.h describes them, so that a file bad anywhere stops it before it changes
+// anything.
 const unattended::AnswerSchema& UpgradePrepAnswerSchema();
 
 } // namespace korvex::upgradeprep
