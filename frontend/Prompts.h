@@ -1,6 +1,6 @@
 // The names of the front end's Yes/No questions in answer files and the log; each step tags
 // its question with one, and the answer file of a run may answer each. They are keys of the
-// answer file, named where it is described.
+// answer file, named in product/AnswerFile.h with its description.
 #pragma once
 
 #include "product/AnswerFile.h"
