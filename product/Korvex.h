@@ -44,9 +44,4 @@ inline constexpr std::array<MiraMapSet, 6> kMiraMapSets = {{
     {"\\map_disk_6\\Eng_test", "Eng_test"},
 }};
 
-// The sections of an installation's answer file, in the order they are written: one file
-// answers both programs, and each checks its own sections.
-inline constexpr std::array<std::string_view, 5> kAnswerFileSections = {
-    "VarenInstall", "KORVExConf", "SystemType", "MiraCopy", "upgradeprep"};
-
 } // namespace korvex::product

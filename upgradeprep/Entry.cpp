@@ -1,20 +1,14 @@
 // Starts an upgradeprep run from its switches.
 #include "upgradeprep/Entry.h"
 
+#include "product/AnswerFile.h"
 #include "upgradeprep/UpgradePrep.h"
 
 namespace korvex::upgradeprep {
 
 const unattended::AnswerSchema& UpgradePrepAnswerSchema() {
-    static const unattended::AnswerSchema schema = [] {
-        unattended::AnswerSchema made;
-        made.sections.assign(product::kAnswerFileSections.begin(),
-                             product::kAnswerFileSections.end());
-        for (std::string_view question : {kUpgradePrompt, kAnnouncementPrompt, kKeepPrompt}) {
-            made.keys.push_back({"upgradeprep", std::string(question), unattended::YesNo()});
-        }
-        return made;
-    }();
+    static const unattended::AnswerSchema schema =
+        product::AnswerSchemaOf(product::Program::UpgradePrep);
     return schema;
 }
 

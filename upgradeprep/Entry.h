@@ -17,7 +17,9 @@ int RunUpgradePrepProgram(const unattended::Switches& switches,
 int RunUpgradePrepProgram(const unattended::ProgramStart& start,
                           const unattended::Services& services);
 
-// What upgradeprep's answer file may hold: its three questions in [upgradeprep].
+// What upgradeprep checks its answer file against: every section, the front end's too, as
+// product/AnswerFile.h describes them, so that a file bad anywhere stops it before it changes
+// anything.
 const unattended::AnswerSchema& UpgradePrepAnswerSchema();
 
 } // namespace korvex::upgradeprep

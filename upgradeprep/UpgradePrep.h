@@ -12,6 +12,7 @@
 #include <string_view>
 
 #include "platform/Platform.h"
+#include "product/AnswerFile.h"
 #include "product/Korvex.h"
 
 namespace korvex::upgradeprep {
@@ -33,9 +34,9 @@ inline constexpr std::string_view kKeepQuestionText =
     "A previous version of KORVEX has been detected\n Do you wish to keep your confiuration "
     "files";
 // Names of the three questions in answer files and the log.
-inline constexpr std::string_view kUpgradePrompt = "Upgrade";
-inline constexpr std::string_view kAnnouncementPrompt = "SearchAndDelete";
-inline constexpr std::string_view kKeepPrompt = "KeepConfiguration";
+inline constexpr std::string_view kUpgradePrompt = product::question::kUpgrade;
+inline constexpr std::string_view kAnnouncementPrompt = product::question::kSearchAndDelete;
+inline constexpr std::string_view kKeepPrompt = product::question::kKeepConfiguration;
 
 // The earlier version's files, deleted from its program directory in this order: programs,
 // libraries, help files, configuration files, then data, text and control files.

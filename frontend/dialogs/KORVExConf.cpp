@@ -68,12 +68,6 @@ bool KORVExConf::Command(std::string_view buttonName, platform::DialogClose& clo
     return false;
 }
 
-std::vector<unattended::AnswerKey> KORVExConf::AnswerKeys() {
-    return {{"KORVExConf", "Connection", {"Serial", "Ethernet"}},
-            {"KORVExConf", "Maps", {"NoConversion", "Convert"}},
-            {"KORVExConf", "CopyMira", unattended::YesNo()}};
-}
-
 void KORVExConf::ApplyAnswer(std::string_view key, std::string_view value) {
     if (key == "Connection") {
         SetChecked(value == "Ethernet" ? "EthernetOption" : "SerialOption", true);

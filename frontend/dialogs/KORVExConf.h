@@ -6,7 +6,6 @@
 
 #include "platform/Dialog.h"
 #include "platform/Platform.h"
-#include "platform/unattended/AnswerFile.h"
 
 namespace korvex::frontend {
 
@@ -33,8 +32,8 @@ public:
     bool Command(std::string_view buttonName, platform::DialogClose& closedAs) override;
     void CloseBox() override {}
 
-    // [KORVExConf] Connection=Serial|Ethernet, Maps=NoConversion|Convert, CopyMira=Yes|No.
-    static std::vector<unattended::AnswerKey> AnswerKeys();
+    // [KORVExConf] Connection=Serial|Ethernet, Maps=NoConversion|Convert, CopyMira=Yes|No, as
+    // product/AnswerFile.cpp describes them.
     void ApplyAnswer(std::string_view key, std::string_view value) override;
     Answers RecordAnswers() const override;
 

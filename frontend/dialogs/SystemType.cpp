@@ -116,19 +116,6 @@ bool SystemType::Command(std::string_view buttonName, platform::DialogClose& clo
     return false;
 }
 
-std::vector<unattended::AnswerKey> SystemType::AnswerKeys() {
-    std::vector<std::string> models;
-    for (const FrameModel& model : kFrameModels) {
-        models.emplace_back(model.word);
-    }
-    std::vector<unattended::AnswerKey> keys;
-    for (int n = 1; n <= product::kSystems; ++n) {
-        keys.push_back({"SystemType", KeyName(n), models});
-    }
-    keys.push_back({"SystemType", "StackFromTop", {}, product::kSystems});
-    return keys;
-}
-
 void SystemType::ApplyAnswer(std::string_view key, std::string_view value) {
     if (key == "StackFromTop") {
         TickListedSystems(*this, value);

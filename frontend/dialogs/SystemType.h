@@ -8,7 +8,6 @@
 
 #include "platform/Dialog.h"
 #include "platform/Platform.h"
-#include "platform/unattended/AnswerFile.h"
 #include "product/Korvex.h"
 
 namespace korvex::frontend {
@@ -42,9 +41,8 @@ public:
     bool Command(std::string_view buttonName, platform::DialogClose& closedAs) override;
     void CloseBox() override {}
 
-    // [SystemType] System1 ... System15 = Ostrel|Pennet|Quarne|Mira (absent: Ostrel), and
-    // StackFromTop = the list of stacked systems ("5,12").
-    static std::vector<unattended::AnswerKey> AnswerKeys();
+    // [SystemType] System1 ... System15 = Ostrel|Pennet|Quarne|Mira, and StackFromTop = the
+    // list of stacked systems ("5,12"), as product/AnswerFile.cpp describes them.
     void ApplyAnswer(std::string_view key, std::string_view value) override;
     Answers RecordAnswers() const override;
 

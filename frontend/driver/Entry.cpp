@@ -1,47 +1,14 @@
 // Starts a front-end run from its switches.
 #include "frontend/driver/Entry.h"
 
-#include <cstdio>
-
-#include "frontend/Prompts.h"
 #include "frontend/driver/KorvexConfig.h"
-#include "platform/unattended/DialogAnswers.h"
+#include "product/AnswerFile.h"
 
 namespace korvex::frontend {
 
-namespace {
-
-unattended::AnswerSchema MakeAnswerSchema() {
-    unattended::AnswerSchema schema;
-    schema.sections.assign(product::kAnswerFileSections.begin(),
-                           product::kAnswerFileSections.end());
-    const std::string questions(product::kFrontEndTitle);
-    for (std::string_view question :
-         {prompt::kOverwriteCsuinfo, prompt::kOverwriteCnetio, prompt::kOverwriteZelmain,
-          prompt::kUpdateKorvexSettings, prompt::kUpdateYmvSettings, prompt::kUseCcfMaps,
-          prompt::kContinueIntoExistingMaps, prompt::kCopyMiraMaps, prompt::kOverwriteMap}) {
-        schema.keys.push_back({questions, std::string(question), unattended::YesNo()});
-    }
-    for (int system = 1; system <= product::kSystems; ++system) {
-        char twoDigits[8];
-        std::snprintf(twoDigits, sizeof twoDigits, "%02d", system);
-        for (const product::MiraMapSet& set : product::kMiraMapSets) {
-            schema.keys.push_back(
-                {questions, prompt::OverwriteMap(twoDigits, set.name), unattended::YesNo()});
-        }
-    }
-    schema.keys.push_back({questions, "AirtalkerRegion", {"0", "1", "2"}});
-    for (auto keys : {KORVExConf::AnswerKeys(), SystemType::AnswerKeys(), MiraCopy::AnswerKeys()}) {
-        schema.keys.push_back(unattended::DialogButtonKey(keys.front().section));
-        schema.keys.insert(schema.keys.end(), keys.begin(), keys.end());
-    }
-    return schema;
-}
-
-} // namespace
-
 const unattended::AnswerSchema& VarenInstallAnswerSchema() {
-    static const unattended::AnswerSchema schema = MakeAnswerSchema();
+    static const unattended::AnswerSchema schema =
+        product::AnswerSchemaOf(product::Program::VarenInstall);
     return schema;
 }
 

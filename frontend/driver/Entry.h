@@ -14,8 +14,9 @@ int RunVarenInstall(const unattended::Switches& switches, const unattended::Serv
 // 1603, before anything is read or changed, when the command line's switches cannot be read.
 int RunVarenInstall(const unattended::ProgramStart& start, const unattended::Services& services);
 
-// What the front end's answer file may hold: its questions in [VarenInstall] (and the Airtalker
-// region code), and each dialog's own section.
+// What the front end checks its answer file against: its questions in [VarenInstall] (and the
+// Airtalker region code) and each dialog's section, as product/AnswerFile.h describes them;
+// [upgradeprep] is upgradeprep's.
 const unattended::AnswerSchema& VarenInstallAnswerSchema();
 
 } // namespace korvex::frontend

@@ -57,10 +57,6 @@ bool MiraCopy::Command(std::string_view buttonName, platform::DialogClose& close
     return false;
 }
 
-std::vector<unattended::AnswerKey> MiraCopy::AnswerKeys() {
-    return {{"MiraCopy", "Systems", {}, product::kSystems}};
-}
-
 void MiraCopy::ApplyAnswer(std::string_view key, std::string_view value) {
     if (key == "Systems") {
         TickListedSystems(*this, value);

@@ -7,7 +7,6 @@
 
 #include "platform/Dialog.h"
 #include "platform/Platform.h"
-#include "platform/unattended/AnswerFile.h"
 
 namespace korvex::frontend {
 
@@ -33,8 +32,8 @@ public:
     bool Command(std::string_view buttonName, platform::DialogClose& closedAs) override;
     void CloseBox() override {}
 
-    // [MiraCopy] Systems = the list of picked systems ("1,10").
-    static std::vector<unattended::AnswerKey> AnswerKeys();
+    // [MiraCopy] Systems = the list of picked systems ("1,10"), as product/AnswerFile.cpp
+    // describes it.
     void ApplyAnswer(std::string_view key, std::string_view value) override;
     Answers RecordAnswers() const override;
 

@@ -1,8 +1,8 @@
 // The answer file of an unattended run: an INI file whose sections answer a program's questions
-// and dialogs. What a file may hold is the program's AnswerSchema: each program declares its
-// questions and each dialog its own keys. Reading checks every section, key and value against
-// it, so a bad file is found before anything is changed; writing produces the same format, so
-// a recorded run can be replayed.
+// and dialogs. What a file may hold is the program's AnswerSchema: the sections, and each key
+// with the values it allows. Reading checks every section, key and value against it, so a bad
+// file is found before anything is changed; writing produces the same format, so a recorded
+// run can be replayed.
 //
 //     [VarenInstall]              [KORVExConf]
 //     OverwriteCsuinfo=No         Button=OK

@@ -9,10 +9,6 @@ using platform::ControlKind;
 using platform::DialogClose;
 using platform::DialogModel;
 
-AnswerKey DialogButtonKey(std::string section) {
-    return {std::move(section), "Button", {"OK", "Cancel", "Close"}};
-}
-
 void ApplyDialogAnswers(const AnswerFile& answers, DialogModel& dialog) {
     for (const auto& [key, value] : answers.Entries(dialog.Name())) {
         if (key != "Button") {

@@ -9,9 +9,6 @@
 
 namespace korvex::unattended {
 
-// The key "Button" of a dialog's section: "OK", "Cancel" or "Close" (the close box).
-AnswerKey DialogButtonKey(std::string section);
-
 // Hands every key of the dialog's section but "Button" to the dialog; keys that are absent
 // leave the opening state. The dialog must already be loaded.
 void ApplyDialogAnswers(const AnswerFile& answers, platform::DialogModel& dialog);
@@ -20,7 +17,8 @@ void ApplyDialogAnswers(const AnswerFile& answers, platform::DialogModel& dialog
 void RecordDialogAnswers(const platform::DialogModel& dialog, platform::DialogClose closedAs,
                          AnswerFile& answers);
 
-// "OK", "Cancel" or "Close".
+// The value of the key "Button" of a dialog's section for how it closed: "OK", "Cancel" or
+// "Close" (the close box).
 std::string ButtonWord(platform::DialogClose closedAs);
 
 // Presses the command button captioned "OK" or "Cancel", or uses the close box, for the

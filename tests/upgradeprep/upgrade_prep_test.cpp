@@ -175,6 +175,37 @@ TEST(Upgrade, OnlyAProductNamedExactlyKorvexIsUpgraded) {
     }
 }
 
+// One answer file answers both programs, and upgradeprep changes the PC first: a file bad only
+// in a section of the front end stops it before it asks or changes anything, the earlier
+// installation whole, with the line and key in its log.
+TEST(UpgradePrep, AFileBadOnlyInTheFrontEndsSectionsStopsItBeforeAnyChange) {
+    const std::string own = "[upgradeprep]\nSearchAndDelete=Yes\nKeepConfiguration=Yes\n";
+    const std::pair<std::string, std::string> rows[] = {
+        {"[SystemType]\nButton=OK\nSystem3=Mirra\n",
+         "line 6: value \"Mirra\" is not allowed for System3 in [SystemType]"},
+        {"[korvexconf]\nConection=Serial\n", "line 5: unknown key \"Conection\" in [KORVExConf]"},
+        {"[MiraCopy]\nSystems=1,16\n",
+         "line 5: value \"1,16\" is not allowed for Systems in [MiraCopy]"},
+        {"[VarenInstall]\nOverwriteMap.S16.news=No\n",
+         "line 5: unknown key \"OverwriteMap.S16.news\" in [VarenInstall]"},
+        {"[VarenInstall]\nAirtalkerRegion=3\n",
+         "line 5: value \"3\" is not allowed for AirtalkerRegion in [VarenInstall]"},
+    };
+    for (const auto& [frontEnd, why] : rows) {
+        Machine m;
+        testing::PutEarlierInstallation(m.windows);
+        m.windows.PutFile("C:\\answers.ini", "");
+        m.windows.PutFile("C:\\run.log", "");
+        const Strings before = m.windows.Tree("C:\\");
+        EXPECT_EQ(testing::RunUpgradePrep(m.windows, own + frontEnd, "u.exe 7.1", &m.log), 1603);
+        EXPECT_NE(m.log.find("is not valid: " + why), std::string::npos) << m.log;
+        EXPECT_EQ(m.windows.Tree("C:\\"), before) << m.State();
+        for (const std::string& name : testing::EarlierConfigurationFiles()) {
+            EXPECT_EQ(testing::File(m.windows, "C:\\korvex\\" + name), "kept " + name);
+        }
+    }
+}
+
 // The questions as a person sees them (the log shows their titles).
 TEST(UpgradePrep, EveryQuestionIsAYesNoBoxTitledKorvexWithoutIcon) {
     for (bool registered : {true, false}) {

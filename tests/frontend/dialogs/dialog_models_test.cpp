@@ -1,6 +1,7 @@
 // The three dialog models: what a view draws (the only tables of it), OK, Cancel, answer files.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 
 #include "frontend/dialogs/KORVExConf.h"
@@ -8,6 +9,7 @@
 #include "frontend/driver/Entry.h"
 #include "frontend/maps/MiraCopy.h"
 #include "platform/unattended/DialogAnswers.h"
+#include "product/AnswerFile.h"
 #include "support/Machines.h"
 
 namespace korvex::frontend {
@@ -117,6 +119,58 @@ TEST(DialogModels, EveryShowingOpensAsItsTableSays) {
     check(type, {"Option4(0)", "Check1(0)", "Option5(14)"}, systemType);
     check(copy, {"Check1(3)", "Check1(14)"}, miraCopy);
     EXPECT_FALSE(conf.mapsfromccf || conf.CopyMiraMaps || copy.CopyMapToSystem(3));
+}
+
+// The dialogs and the answer file's description of their sections agree: each described value
+// sets the controls so that the dialog records it back, each Button word closes the dialog that
+// way, a key left out keeps the opening state described, and each key recorded is described.
+TEST(DialogModels, EachDescribedAnswerSetsTheControlsAndIsRecordedBack) {
+    memory::MemoryWindows windows;
+    bool cancelled = false;
+    KORVExConf conf(windows.platform(), cancelled);
+    SystemType type(windows.platform(), cancelled);
+    MiraCopy copy(windows.platform());
+    for (DialogModel* dialog : std::initializer_list<DialogModel*>{&conf, &type, &copy}) {
+        const auto& sections = product::AnswerFileDescription();
+        const auto section = std::find_if(sections.begin(), sections.end(),
+                                          [&](const auto& s) { return s.name == dialog->Name(); });
+        ASSERT_NE(section, sections.end()) << dialog->Name();
+        EXPECT_EQ(section->dialog, dialog->Caption());
+        dialog->Load();
+        const DialogModel::Answers opening = dialog->RecordAnswers();
+        std::size_t described = 0;
+        for (const product::DescribedKey& key : section->keys) {
+            std::vector<std::string> values = {"", "1", "3,15"}; // a list of systems
+            if (key.numbersUpTo == 0) {
+                values.clear();
+                for (const product::DescribedValue& value : key.values) {
+                    values.push_back(value.word);
+                }
+            }
+            for (const std::string& name : key.names) {
+                SCOPED_TRACE(section->name + " " + name);
+                for (const std::string& value : values) {
+                    dialog->Load();
+                    if (name == "Button") {
+                        EXPECT_EQ(unattended::ButtonWord(unattended::PressButton(*dialog, value)),
+                                  value);
+                        continue;
+                    }
+                    dialog->ApplyAnswer(name, value);
+                    const DialogModel::Answers recorded = dialog->RecordAnswers();
+                    EXPECT_NE(std::find(recorded.begin(), recorded.end(), std::pair(name, value)),
+                              recorded.end());
+                }
+                if (name != "Button") {
+                    ++described;
+                    EXPECT_NE(
+                        std::find(opening.begin(), opening.end(), std::pair(name, key.absentValue)),
+                        opening.end());
+                }
+            }
+        }
+        EXPECT_EQ(opening.size(), described) << dialog->Name();
+    }
 }
 
 // Only OK writes and sets the map fields; SetupCancelled: OK false, Cancel true, close box as was.
