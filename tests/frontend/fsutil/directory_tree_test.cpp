@@ -118,11 +118,13 @@ TEST_F(DirectoryTreeTest, FailuresNameTheOperationAndPath) {
               "list C:\\Maps\\sub1: ");
 }
 
-// A linked directory is copied as the directory it leads to; a link back to a directory the
-// copy is in is not entered again, and the log says so. Each directory is asked once.
+// A linked directory is copied as the directory it leads to, once: a link back to a directory
+// the copy is in, or to one it has copied, is not entered again (links cannot multiply a copy),
+// and the log says so. Each directory is asked once.
 TEST_F(DirectoryTreeTest, LinksAreFollowedAndLoopsSkipped) {
     windows.PutFile("D:\\Shared\\s.map", "shared");
     windows.MakeJunction("C:\\Maps\\sub1\\shared", "D:\\Shared");
+    windows.MakeJunction("C:\\Maps\\sub2\\again", "D:\\Shared");
     windows.MakeJunction("C:\\Maps\\sub1\\loop", "C:\\Maps");
     windows.MakeJunction("C:\\Maps\\sub2\\self", "C:\\Maps\\sub2");
     testing::LoggedPlatform logged(windows);
@@ -135,11 +137,14 @@ TEST_F(DirectoryTreeTest, LinksAreFollowedAndLoopsSkipped) {
     EXPECT_EQ(windows.Tree("D:\\Copy\\sub2"), std::vector<std::string>{"d.map"});
     for (const char* line :
          {"copy-tree skip C:\\Maps\\sub1\\loop -> a link back to C:\\Maps,",
-          "copy-tree skip C:\\Maps\\sub2\\self -> a link back to C:\\Maps\\sub2,"}) {
+          "copy-tree skip C:\\Maps\\sub2\\self -> a link back to C:\\Maps\\sub2,",
+          "copy-tree skip C:\\Maps\\sub2\\again -> a link to C:\\Maps\\sub1\\shared, which is "
+          "copied already"}) {
         EXPECT_NE(logged.Log().find(line), std::string::npos) << line << " in\n" << logged.Log();
     }
-    // The top, then each visible directory once: empty, sub1, deep, loop, shared, sub2, self.
-    EXPECT_EQ(windows.Count(Operation::GetFileInformation), 8u);
+    // The top, then each visible directory once: empty, sub1, deep, loop, shared, sub2, again,
+    // self.
+    EXPECT_EQ(windows.Count(Operation::GetFileInformation), 9u);
     EXPECT_EQ(windows.MostOpenSearches(), 1);
 }
 
