@@ -195,6 +195,18 @@ inline bool IsOrdinaryFile(std::uint32_t attributes) {
     return (attributes & ~kStorage) == 0;
 }
 
+// A name as the file system compares it, for the ASCII names the programs compare themselves
+// (Windows names compare without regard to case): its letters in lower case.
+inline std::string FoldName(std::string_view name) {
+    std::string folded(name);
+    for (char& c : folded) {
+        if (c >= 'A' && c <= 'Z') {
+            c = static_cast<char>(c - 'A' + 'a');
+        }
+    }
+    return folded;
+}
+
 // Whether an attribute value is a link's: a junction, symbolic link or mounted folder.
 inline bool IsLink(std::uint32_t attributes) {
     return (attributes & attr::kReparsePoint) != 0;

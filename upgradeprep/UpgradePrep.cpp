@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/Trust.h"
+#include "platform/unattended/Switches.h"
 
 namespace korvex::upgradeprep {
 
@@ -24,12 +25,6 @@ bool IsBlank(char c) {
 
 bool IsDigit(char c) {
     return c >= '0' && c <= '9';
-}
-
-// Characters up to the blank end a program name and are skipped after it: the blank and the
-// control characters.
-bool IsBlankOrControl(char c) {
-    return static_cast<unsigned char>(c) <= ' ';
 }
 
 // Reads one number as "%d" does, from `pos`: blanks, an optional sign, at least one digit.
@@ -61,17 +56,6 @@ bool ReadNumber(std::string_view text, std::size_t& pos, int& number) {
     number = static_cast<int>(std::clamp<long long>(value, INT_MIN, INT_MAX));
     pos = i;
     return true;
-}
-
-// Windows names compare without regard to case; the names compared here are ASCII.
-std::string FoldCase(std::string_view name) {
-    std::string folded(name);
-    for (char& c : folded) {
-        if (c >= 'A' && c <= 'Z') {
-            c = static_cast<char>(c - 'A' + 'a');
-        }
-    }
-    return folded;
 }
 
 bool AskYes(Platform& machine, std::string text, std::string_view prompt) {
@@ -118,7 +102,7 @@ std::set<std::string> FileNames(FileSystem& files, const std::string& pattern) {
     std::set<std::string> names;
     for (const DirectoryEntry& entry : List(files, pattern)) {
         if (!platform::IsDirectory(entry.attributes)) {
-            names.insert(FoldCase(entry.name));
+            names.insert(platform::FoldName(entry.name));
         }
     }
     return names;
@@ -160,19 +144,7 @@ void WriteMarker(Platform& machine, const Result<std::string>& componentPath,
 } // namespace
 
 std::string NewVersionText(std::string_view commandLine) {
-    std::size_t pos = 0;
-    if (!commandLine.empty() && commandLine.front() == '"') {
-        const std::size_t closing = commandLine.find('"', 1);
-        pos = closing == std::string_view::npos ? commandLine.size() : closing + 1;
-    } else {
-        while (pos < commandLine.size() && !IsBlankOrControl(commandLine[pos])) {
-            ++pos;
-        }
-    }
-    while (pos < commandLine.size() && IsBlankOrControl(commandLine[pos])) {
-        ++pos;
-    }
-    return std::string(commandLine.substr(pos));
+    return std::string(commandLine.substr(unattended::ArgumentsStart(commandLine)));
 }
 
 VersionNumbers ParseVersion(std::string_view versionString) {

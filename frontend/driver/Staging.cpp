@@ -46,16 +46,6 @@ constexpr int kTemporaryNames = 20;
 constexpr int kRenameTries = 10;
 constexpr std::uint32_t kRenamePause = 500; // milliseconds
 
-std::string Folded(std::string_view name) {
-    std::string folded(name);
-    for (char& c : folded) {
-        if (c >= 'a' && c <= 'z') {
-            c = static_cast<char>(c - 'a' + 'A');
-        }
-    }
-    return folded;
-}
-
 // The temporary copies of a tree beside its place ("<tree>.part", "<tree>.part2", ...), as
 // one search finds them, whatever made them.
 std::vector<std::string> TemporaryCopies(platform::FileSystem& files,
@@ -63,13 +53,13 @@ std::vector<std::string> TemporaryCopies(platform::FileSystem& files,
     std::vector<std::string> found;
     const std::size_t slash = destination.find_last_of('\\');
     const std::string folder = destination.substr(0, slash + 1);
-    const std::string stem = Folded(destination.substr(slash + 1) + ".part");
+    const std::string stem = platform::FoldName(destination.substr(slash + 1) + ".part");
     auto search = files.Search(destination + ".part*");
     if (!search.ok()) {
         return found;
     }
     while (auto entry = search.value()->Next()) {
-        const std::string name = Folded(entry->name);
+        const std::string name = platform::FoldName(entry->name);
         if (name.starts_with(stem) &&
             name.find_first_not_of("0123456789", stem.size()) == std::string::npos) {
             found.push_back(folder + entry->name);
@@ -85,8 +75,9 @@ Result<std::string> MakeTemporaryDirectory(platform::FileSystem& files,
                                            const std::vector<std::string>& taken) {
     for (int n = 1; n <= kTemporaryNames; ++n) {
         std::string name = destination + ".part" + (n == 1 ? std::string() : std::to_string(n));
-        if (std::any_of(taken.begin(), taken.end(),
-                        [&](const std::string& other) { return Folded(other) == Folded(name); })) {
+        if (std::any_of(taken.begin(), taken.end(), [&](const std::string& other) {
+                return platform::FoldName(other) == platform::FoldName(name);
+            })) {
             continue;
         }
         if (Status created = files.CreateDirectory(name); !created.ok()) {

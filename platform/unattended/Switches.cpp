@@ -23,23 +23,6 @@ bool IsSeparator(char c) {
     return c == ' ' || c == '\t';
 }
 
-// Where the arguments begin: past the program's name and the blanks after it.
-std::size_t ArgumentsStart(std::string_view line) {
-    std::size_t pos = 0;
-    if (!line.empty() && line.front() == '"') {
-        const std::size_t closing = line.find('"', 1);
-        pos = closing == std::string_view::npos ? line.size() : closing + 1;
-    } else {
-        while (pos < line.size() && !IsBlankOrControl(line[pos])) {
-            ++pos;
-        }
-    }
-    while (pos < line.size() && IsBlankOrControl(line[pos])) {
-        ++pos;
-    }
-    return pos;
-}
-
 // Reads the argument at `pos` as CommandLineToArgvW does and moves `pos` past it: 2n
 // backslashes before a quote give n and the quote opens or closes a quoted part, 2n+1 give n
 // and a literal quote; other backslashes are literal; two quotes inside a quoted part give one
@@ -76,6 +59,22 @@ std::string ReadArgument(std::string_view line, std::size_t& pos) {
 }
 
 } // namespace
+
+std::size_t ArgumentsStart(std::string_view line) {
+    std::size_t pos = 0;
+    if (!line.empty() && line.front() == '"') {
+        const std::size_t closing = line.find('"', 1);
+        pos = closing == std::string_view::npos ? line.size() : closing + 1;
+    } else {
+        while (pos < line.size() && !IsBlankOrControl(line[pos])) {
+            ++pos;
+        }
+    }
+    while (pos < line.size() && IsBlankOrControl(line[pos])) {
+        ++pos;
+    }
+    return pos;
+}
 
 std::string QuoteArgument(std::string_view argument) {
     if (!argument.empty() && argument.find_first_of(" \t\"") == std::string_view::npos) {

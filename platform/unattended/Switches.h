@@ -36,6 +36,11 @@ std::string QuoteArgument(std::string_view argument);
 // KORVEX_LOG=... and KORVEX_RECORD=..., in this order, each quoted as needed.
 std::string SwitchesArguments(const Switches& switches);
 
+// Where a command line's arguments begin: past the program's name (a quoted name up to its
+// closing quote, otherwise up to the first character below '!') and the blanks and control
+// characters after it.
+std::size_t ArgumentsStart(std::string_view commandLine);
+
 // A lookup of the process's environment: nothing when the variable is not set.
 using Environment = std::function<std::optional<std::string>(std::string_view name)>;
 
