@@ -487,8 +487,8 @@ UINT RunProgram(MSIHANDLE install, Program program, const Request& request) {
     if (directory.empty()) {
         directory = DirectoryOf(path);
     }
-    const unattended::Switches switches =
-        ProgramSwitches(request.properties, Narrow(work.File(L"program.log")));
+    const unattended::Switches switches = ProgramSwitches(
+        request.properties, Narrow(work.File(L"program.log")), Narrow(work.File(L"progress")));
     const std::wstring programLog = Widen(switches.log);
     const LONGLONG logStart = FileSize(programLog);
     const std::string arguments = ProgramArguments(switches, version);

@@ -51,9 +51,10 @@ std::optional<ActionData> ParseActionData(std::string_view data) {
     return ActionData{{fields[0], fields[1], fields[2], fields[3]}, fields[4], fields[5]};
 }
 
-unattended::Switches ProgramSwitches(const RunProperties& properties, std::string_view ownLog) {
+unattended::Switches ProgramSwitches(const RunProperties& properties, std::string_view ownLog,
+                                     std::string_view progress) {
     return {properties.answers, properties.record,
-            properties.log.empty() ? std::string(ownLog) : properties.log};
+            properties.log.empty() ? std::string(ownLog) : properties.log, std::string(progress)};
 }
 
 std::string ProgramArguments(const unattended::Switches& switches, std::string_view text) {

@@ -45,8 +45,10 @@ std::optional<ActionData> ParseActionData(std::string_view data);
 
 // The program's switches: the public properties KORVEX_ANSWERS, KORVEX_LOG and KORVEX_RECORD,
 // except that the log is `ownLog` when KORVEX_LOG is not set, so that the program's lines can
-// always be copied into the Windows Installer log.
-unattended::Switches ProgramSwitches(const RunProperties& properties, std::string_view ownLog);
+// always be copied into the Windows Installer log; the progress file is `progress`, which the
+// custom action reads while the program runs.
+unattended::Switches ProgramSwitches(const RunProperties& properties, std::string_view ownLog,
+                                     std::string_view progress);
 
 // The program's command line after its name: the switches' arguments, then `text` (upgradeprep's
 // new version) when there is one. On the command line the switches reach the program however

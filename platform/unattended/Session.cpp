@@ -45,13 +45,15 @@ std::string FolderOf(const std::string& path) {
 } // namespace
 
 bool Session::RefuseBadSwitchPaths() {
-    // The log and the record are written with the program's rights: a relative path would
-    // depend on the folder the program was started in, and a link on the way would lead the
-    // writes wherever the user who made it wants. Nothing is written to such a path.
+    // The log, the record and the progress file are written with the program's rights: a relative
+    // path would depend on the folder the program was started in, and a link on the way would lead
+    // the writes wherever the user who made it wants. Nothing is written to such a path.
     const struct {
         const char* name;
         const std::string& path;
-    } written[] = {{"KORVEX_LOG", switches_.log}, {"KORVEX_RECORD", switches_.record}};
+    } written[] = {{"KORVEX_LOG", switches_.log},
+                   {"KORVEX_RECORD", switches_.record},
+                   {"KORVEX_PROGRESS", switches_.progress}};
     for (const auto& [name, path] : written) {
         if (path.empty()) {
             continue;

@@ -8,10 +8,10 @@ namespace korvex::unattended {
 namespace {
 
 // The variables, and the arguments' names, in the order of the arguments, with their fields.
-constexpr std::array<std::string_view, 3> kNames = {"KORVEX_ANSWERS", "KORVEX_LOG",
-                                                    "KORVEX_RECORD"};
-constexpr std::array<std::string Switches::*, 3> kFields = {&Switches::answers, &Switches::log,
-                                                            &Switches::record};
+constexpr std::array<std::string_view, 4> kNames = {"KORVEX_ANSWERS", "KORVEX_LOG", "KORVEX_RECORD",
+                                                    "KORVEX_PROGRESS"};
+constexpr std::array<std::string Switches::*, 4> kFields = {&Switches::answers, &Switches::log,
+                                                            &Switches::record, &Switches::progress};
 
 // Characters up to the blank end an unquoted program name and are skipped after it.
 bool IsBlankOrControl(char c) {

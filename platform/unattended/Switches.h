@@ -1,9 +1,10 @@
-// The three switches of a run and the two ways they reach a program: the environment
-// variables KORVEX_ANSWERS, KORVEX_LOG and KORVEX_RECORD, which a person sets by hand, or
+// The switches of a run and the two ways they reach a program: the environment variables
+// KORVEX_ANSWERS, KORVEX_LOG, KORVEX_RECORD and KORVEX_PROGRESS, which a person sets by hand, or
 // arguments at the head of the command line, which the installation package passes because
 // Windows does not hand its environment to a program it starts through the elevation prompt:
 //
-//     upgradeprep.exe /korvex-switches "KORVEX_ANSWERS=C:\a b.ini" KORVEX_LOG= KORVEX_RECORD= 7.1
+//     upgradeprep.exe /korvex-switches "KORVEX_ANSWERS=C:\a b.ini" KORVEX_LOG= KORVEX_RECORD=
+//                     KORVEX_PROGRESS=C:\Windows\Temp\korvex-1f\progress 7.1
 //
 // Whoever chooses a program's command line already decides what it runs with, so the
 // arguments add no trust; nothing a program reads here comes from a file.
@@ -21,6 +22,9 @@ struct Switches {
     std::string answers;
     std::string record;
     std::string log;
+    // The file the run's progress is appended to for the package's custom action, which passes
+    // it on to the Windows Installer (platform/ProgressReport.h says what it holds).
+    std::string progress = {};
     friend bool operator==(const Switches&, const Switches&) = default;
 };
 
@@ -33,7 +37,7 @@ inline constexpr std::string_view kSwitchesArgument = "/korvex-switches";
 std::string QuoteArgument(std::string_view argument);
 
 // The arguments that carry `switches`: kSwitchesArgument, then KORVEX_ANSWERS=...,
-// KORVEX_LOG=... and KORVEX_RECORD=..., in this order, each quoted as needed.
+// KORVEX_LOG=..., KORVEX_RECORD=... and KORVEX_PROGRESS=..., in this order, each quoted as needed.
 std::string SwitchesArguments(const Switches& switches);
 
 // Where a command line's arguments begin: past the program's name (a quoted name up to its
@@ -53,7 +57,7 @@ struct ProgramStart {
 
 // Reads a program's start from its whole command line (program name included). When the first
 // argument after the program's name (a quoted name up to its closing quote, otherwise up to the
-// first character below '!') is exactly kSwitchesArgument, the three arguments after it, read
+// first character below '!') is exactly kSwitchesArgument, the four arguments after it, read
 // as CommandLineToArgvW reads them, are the switches, the environment is not asked, and the
 // command line loses them and the blanks after them. Otherwise the command line stays exactly
 // as it is and the switches are the environment's variables.

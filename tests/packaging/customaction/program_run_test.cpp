@@ -36,14 +36,16 @@ TEST(JudgeExit, EachProgramsCodes) {
 TEST(ProgramArguments, CarryThePropertiesToTheProgramWhateverItsEnvironment) {
     const auto environment = [](std::string_view) { return std::optional<std::string>("C:\\x"); };
     const std::string own = "C:\\Windows\\Temp\\korvex-1\\program.log";
+    const std::string progress = "C:\\Windows\\Temp\\korvex-1\\progress";
     const std::pair<RunProperties, unattended::Switches> rows[] = {
-        {{"5", "C:\\a b.ini", "C:\\k.log", ""}, {"C:\\a b.ini", "", "C:\\k.log"}},
-        {{"2", "", "", "C:\\r.ini"}, {"", "C:\\r.ini", own}},
+        {{"5", "C:\\a b.ini", "C:\\k.log", ""}, {"C:\\a b.ini", "", "C:\\k.log", progress}},
+        {{"2", "", "", "C:\\r.ini"}, {"", "C:\\r.ini", own, progress}},
     };
     for (const auto& [properties, switches] : rows) {
         for (const std::string version : {"7.1.0.0", ""}) {
-            const std::string line = "\"C:\\T\\upgradeprep.exe\" " +
-                                     ProgramArguments(ProgramSwitches(properties, own), version);
+            const std::string line =
+                "\"C:\\T\\upgradeprep.exe\" " +
+                ProgramArguments(ProgramSwitches(properties, own, progress), version);
             const unattended::ProgramStart start = unattended::ReadProgramStart(line, environment);
             EXPECT_EQ(start.switches, switches) << line;
             EXPECT_EQ(upgradeprep::NewVersionText(start.commandLine), version) << line;

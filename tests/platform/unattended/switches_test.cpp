@@ -80,12 +80,12 @@ TEST(ReadProgramStart, SwitchesOnTheCommandLineComeBackExactly) {
 
 TEST(ReadProgramStart, ArgumentsWrittenByHandAreReadAsWindowsReadsThem) {
     const std::pair<std::string, Switches> rows[] = {
-        {R"(/korvex-switches KORVEX_ANSWERS=C:\a.ini KORVEX_LOG="C:\my logs\k.log" KORVEX_RECORD=)",
-         {R"(C:\a.ini)", "", R"(C:\my logs\k.log)"}},
+        {R"(/korvex-switches KORVEX_ANSWERS=C:\a.ini KORVEX_LOG="C:\my logs\k.log" KORVEX_RECORD= KORVEX_PROGRESS=C:\p)",
+         {R"(C:\a.ini)", "", R"(C:\my logs\k.log)", R"(C:\p)"}},
         {"/korvex-switches\t\"KORVEX_ANSWERS=\\\\s\\k\\a.ini\"  KORVEX_LOG=a\\\\\\\"b "
-         "KORVEX_RECORD=\"x\"\"y",
+         "KORVEX_RECORD=\"x\"\"y KORVEX_PROGRESS=",
          {R"(\\s\k\a.ini)", R"(x"y)", R"(a\"b)"}},
-        {R"(/korvex-switches KORVEX_ANSWERS=C:\\\a KORVEX_LOG= "KORVEX_RECORD=C:\r ec\\")",
+        {R"(/korvex-switches KORVEX_ANSWERS=C:\\\a KORVEX_LOG= "KORVEX_RECORD=C:\r ec\\" KORVEX_PROGRESS=)",
          {R"(C:\\\a)", R"(C:\r ec\)", ""}},
     };
     for (const auto& [arguments, switches] : rows) {
@@ -100,7 +100,8 @@ TEST(ReadProgramStart, ArgumentsWrittenByHandAreReadAsWindowsReadsThem) {
 // Command lines that do not open with the switches, those starting with a slash too, reach the
 // program exactly as before, and the switches are the environment's.
 TEST(ReadProgramStart, OrdinaryCommandLinesStayAsTheyAre) {
-    const std::string switches = " KORVEX_ANSWERS=C:\\a.ini KORVEX_LOG= KORVEX_RECORD=";
+    const std::string switches =
+        " KORVEX_ANSWERS=C:\\a.ini KORVEX_LOG= KORVEX_RECORD= KORVEX_PROGRESS=";
     const std::string rows[] = {
         R"("C:\Program Files\up prep.exe" 7.1.0.0)",
         "upgradeprep.exe /7.1",
@@ -127,6 +128,7 @@ TEST(ReadProgramStart, SwitchesThatCannotBeReadStopBothProgramsBeforeAnythingHap
     const std::string rows[] = {
         "/korvex-switches",
         "/korvex-switches KORVEX_ANSWERS=C:\\a.ini KORVEX_LOG=C:\\k.log",
+        "/korvex-switches KORVEX_ANSWERS=C:\\a.ini KORVEX_LOG=C:\\k.log KORVEX_RECORD=",
         "/korvex-switches KORVEX_LOG=C:\\k.log KORVEX_ANSWERS=C:\\a.ini KORVEX_RECORD=",
         "/korvex-switches korvex_answers=C:\\a.ini KORVEX_LOG=C:\\k.log KORVEX_RECORD=",
         "/korvex-switches 7.1.0.0",
