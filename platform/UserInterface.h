@@ -6,6 +6,7 @@
 #include <string>
 
 #include "platform/Dialog.h"
+#include "platform/Progress.h"
 
 namespace korvex::platform {
 
@@ -43,6 +44,11 @@ public:
     virtual DialogClose ShowDialog(DialogModel& dialog) = 0;
     // The application-wide hourglass (true) or normal pointer (false).
     virtual void SetWaitCursor(bool on) = 0;
+    // The progress window of a long step: shown with `state`, or brought up to date when it is
+    // up already; it is not modal, and the run goes on while it is up. No Cancel: a step
+    // cannot be stopped half-way. HideProgress takes it away; nothing when it is not up.
+    virtual void ShowProgress(const ProgressState& state) = 0;
+    virtual void HideProgress() = 0;
 };
 
 } // namespace korvex::platform

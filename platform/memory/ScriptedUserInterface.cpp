@@ -174,4 +174,19 @@ void ScriptedUserInterface::SetWaitCursor(bool on) {
     transcript_.push_back(on ? "cursor wait" : "cursor normal");
 }
 
+void ScriptedUserInterface::ShowProgress(const platform::ProgressState& state) {
+    if (!progressUp_ || progress_.empty() || progress_.back().caption != state.caption) {
+        transcript_.push_back("progress " + state.caption);
+    }
+    progressUp_ = true;
+    progress_.push_back(state);
+}
+
+void ScriptedUserInterface::HideProgress() {
+    if (progressUp_) {
+        transcript_.push_back("progress hidden");
+    }
+    progressUp_ = false;
+}
+
 } // namespace korvex::memory

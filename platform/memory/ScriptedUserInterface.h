@@ -49,8 +49,12 @@ public:
     // One line per message, dialog and cursor change, in order:
     //   "message [KROVEx Install] Overwrite Current CSUINFO file ?\rPrevious... -> No"
     //   "dialog KORVExConf -> Ok"   "cursor wait"   "cursor normal"
+    //   "progress Copying the map tree to C:\TELMIMAP"   (the window came up)   "progress hidden"
     const std::vector<std::string>& transcript() const { return transcript_; }
     bool waitCursorOn() const { return waitCursor_; }
+    // Every state the progress window showed, in order, each update included; whether it is up.
+    const std::vector<platform::ProgressState>& progressShown() const { return progress_; }
+    bool progressUp() const { return progressUp_; }
     // Steps queued and not used.
     std::size_t pending() const { return queue_.size(); }
 
@@ -58,6 +62,8 @@ public:
     platform::Answer ShowMessage(const platform::MessageBoxRequest& request) override;
     platform::DialogClose ShowDialog(platform::DialogModel& dialog) override;
     void SetWaitCursor(bool on) override;
+    void ShowProgress(const platform::ProgressState& state) override;
+    void HideProgress() override;
 
 private:
     struct Step {
@@ -70,6 +76,8 @@ private:
     std::vector<ShownDialog> dialogs_;
     std::vector<std::string> transcript_;
     bool waitCursor_ = false;
+    std::vector<platform::ProgressState> progress_;
+    bool progressUp_ = false;
 };
 
 } // namespace korvex::memory

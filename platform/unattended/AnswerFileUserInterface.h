@@ -20,6 +20,9 @@ public:
     platform::Answer ShowMessage(const platform::MessageBoxRequest& request) override;
     platform::DialogClose ShowDialog(platform::DialogModel& dialog) override;
     void SetWaitCursor(bool) override {}
+    // Nobody watches an unattended run: no window.
+    void ShowProgress(const platform::ProgressState&) override {}
+    void HideProgress() override {}
 
 private:
     const AnswerFile& answers_;

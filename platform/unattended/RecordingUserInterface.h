@@ -21,6 +21,8 @@ public:
     platform::Answer ShowMessage(const platform::MessageBoxRequest& request) override;
     platform::DialogClose ShowDialog(platform::DialogModel& dialog) override;
     void SetWaitCursor(bool on) override { inner_.SetWaitCursor(on); }
+    void ShowProgress(const platform::ProgressState& state) override { inner_.ShowProgress(state); }
+    void HideProgress() override { inner_.HideProgress(); }
 
 private:
     void Save();

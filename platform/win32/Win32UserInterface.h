@@ -3,6 +3,8 @@
 // wait cursor.
 #pragma once
 
+#include <memory>
+
 #include "platform/UserInterface.h"
 
 namespace korvex::win32 {
@@ -26,6 +28,11 @@ class Win32UserInterface final : public platform::UserInterface {
 public:
     static constexpr int kFirstControlId = 1000;
 
+    Win32UserInterface();
+    ~Win32UserInterface() override;
+    Win32UserInterface(const Win32UserInterface&) = delete;
+    Win32UserInterface& operator=(const Win32UserInterface&) = delete;
+
     // MessageBoxW, task-modal, no owner. Throws platform::RunStopped when Windows cannot
     // show the box.
     platform::Answer ShowMessage(const platform::MessageBoxRequest& request) override;
@@ -35,10 +42,17 @@ public:
     // The hourglass stays on over the dialogs shown while it is on.
     void SetWaitCursor(bool on) override;
 
+    // The progress window (Win32ProgressWindow.cpp) lives on a thread of its own, so that it
+    // keeps painting and answering while a file copy holds the run's thread.
+    void ShowProgress(const platform::ProgressState& state) override;
+    void HideProgress() override;
+
     bool waitCursorOn() const { return waitCursor_; }
 
 private:
+    class ProgressWindow;
     bool waitCursor_ = false;
+    std::unique_ptr<ProgressWindow> progress_;
 };
 
 } // namespace korvex::win32

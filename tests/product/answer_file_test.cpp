@@ -119,6 +119,8 @@ public:
         return unattended::PressButton(dialog, "OK");
     }
     void SetWaitCursor(bool) override {}
+    void ShowProgress(const platform::ProgressState&) override {}
+    void HideProgress() override {}
 
     std::vector<platform::MessageBoxRequest> asked;
 };
