@@ -1,6 +1,7 @@
 // Progress passed on to the window and to the progress file, throttled.
 #include "platform/ProgressReport.h"
 
+#include <algorithm>
 #include <utility>
 
 namespace korvex::platform {
@@ -52,7 +53,8 @@ void ProgressReport::Next(std::string_view current) {
     if (!open_) {
         return;
     }
-    state_.done = started_;
+    // A file handled twice (a second try) does not take the bar past its end.
+    state_.done = std::min(started_, state_.total);
     ++started_;
     const std::uint64_t now = system_.Ticks();
     if (now - begunAt_ >= kShowAfterMs && (!shown_ || now - shownAt_ >= kEveryMs)) {
@@ -76,8 +78,8 @@ void ProgressReport::End() {
     if (shown_) {
         ui_.HideProgress();
     }
-    if (started_ != written_) {
-        WriteLine(std::string(kProgressFiles) + ' ' + std::to_string(started_));
+    if (const std::uint64_t done = std::min(started_, state_.total); done != written_) {
+        WriteLine(std::string(kProgressFiles) + ' ' + std::to_string(done));
     }
     WriteLine(std::string(kProgressEnd));
 }
