@@ -6,8 +6,13 @@
 //   dialog|<caption>|<c1>,<c2>|OK  a dialog: click the controls captioned c1, c2 (option
 //                                  buttons, check boxes), then press the button captioned OK;
 //                                  "Mira#3" is the third control captioned "Mira"
+//   progress|<caption>|rising      the progress window captioned <caption>: watch its bar until
+//                                  the window goes; done when the bar's position rose at least
+//                                  three times while the window was visible
 // Prints each step and exits 0 when every step was done, 1 when a window did not come.
 #include <windows.h>
+
+#include <commctrl.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -118,6 +123,33 @@ bool WaitUntilClosed(HWND window) {
     return !IsWindow(window) || !IsWindowVisible(window);
 }
 
+// The progress bar's positions, read every 50 ms while the window is up; each new one printed.
+bool WatchProgress(HWND window) {
+    HWND bar = GetDlgItem(window, 101);
+    if (bar == nullptr) {
+        std::printf("  no progress bar\n");
+        return false;
+    }
+    int rises = 0;
+    LRESULT last = SendMessageW(bar, PBM_GETPOS, 0, 0);
+    std::printf("  position %ld", static_cast<long>(last));
+    for (int tries = 0; tries < 6000 && IsWindow(window) && IsWindowVisible(window); ++tries) {
+        const LRESULT position = SendMessageW(bar, PBM_GETPOS, 0, 0);
+        if (position < last) {
+            std::printf("\n  the bar went back to %ld\n", static_cast<long>(position));
+            return false;
+        }
+        if (position > last) {
+            ++rises;
+            std::printf(" %ld", static_cast<long>(position));
+            last = position;
+        }
+        Sleep(50);
+    }
+    std::printf("\n  %d rises\n", rises);
+    return rises >= 3;
+}
+
 bool Press(HWND window, const std::string& button) {
     HWND control = FindControl(window, button);
     if (control == nullptr) {
@@ -151,7 +183,9 @@ int main(int argc, char** argv) {
             return 1;
         }
         bool done = false;
-        if (parts[0] == "message" && parts.size() == 3) {
+        if (parts[0] == "progress" && parts.size() == 3) {
+            done = WatchProgress(window);
+        } else if (parts[0] == "message" && parts.size() == 3) {
             done = Press(window, parts[2]);
         } else if (parts[0] == "dialog" && parts.size() == 4) {
             done = true;
