@@ -1,9 +1,11 @@
 // The Win32 user interface on a real desktop (Wine on a virtual X display), worked from a second
 // thread as another program sees it: message boxes, the wait cursor and a model's exception over
-// a dialog. The real dialogs' GUI test (tests/frontend/dialogs) checks the dialogs' layouts.
+// a dialog. The real dialogs' GUI test (tests/frontend/dialogs) checks the dialogs' layouts. This
+// program carries upgradeprep's manifest, so it is as dpi-aware as upgradeprep.
 #include "support/WindowProbe.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <functional>
 #include <set>
 #include <thread>
@@ -95,8 +97,8 @@ TEST(Win32UserInterface, MessageBoxesShowTheRequestAndAnswerThePressedButton) {
         int press;
         Answer answer;
     } rows[] = {
-        {"Overwrite Current CSUINFO file ?", "KROVEx Install", Buttons::YesNo, Icon::Question,
-         Second, IDNO, IDI_QUESTION, IDYES, Answer::Yes},
+        {"Overwrite Current CSUINFO file ?\rPrevious setting will be lost", "KROVEx Install",
+         Buttons::YesNo, Icon::Question, Second, IDNO, IDI_QUESTION, IDYES, Answer::Yes},
         {"Mira MAP files exists in D:\\Mira Maps Copy To C:\\TELMIMAP?", "Query", Buttons::YesNo,
          Icon::Warning, First, IDYES, IDI_WARNING, IDNO, Answer::No},
         {"Mira Maps Will Not Be Loaded", "VarenInstall", Buttons::Ok, Icon::Information, First,
@@ -114,12 +116,19 @@ TEST(Win32UserInterface, MessageBoxesShowTheRequestAndAnswerThePressedButton) {
             std::set<int> buttons;
             HICON icon = nullptr;
             std::string texts;
+            LONG textHeight = 0; // of the message's font, in pixels
             for (HWND child = GetWindow(box, GW_CHILD); child;
                  child = GetWindow(child, GW_HWNDNEXT)) {
                 if (ClassOf(child) == "Button" && IsWindowVisible(child)) {
                     buttons.insert(GetDlgCtrlID(child));
                 } else if ((StyleOf(child) & SS_TYPEMASK) == SS_ICON) {
                     icon = reinterpret_cast<HICON>(SendMessageW(child, STM_GETICON, 0, 0));
+                }
+                if (TextOf(child) == row.text) {
+                    LOGFONTW font{};
+                    GetObjectW(reinterpret_cast<HFONT>(SendMessageW(child, WM_GETFONT, 0, 0)),
+                               sizeof font, &font);
+                    textHeight = std::abs(font.lfHeight);
                 }
                 texts.append("[").append(TextOf(child)).append("]");
             }
@@ -128,6 +137,9 @@ TEST(Win32UserInterface, MessageBoxesShowTheRequestAndAnswerThePressedButton) {
             EXPECT_NE(texts.find(std::string("[").append(row.text).append("]")), texts.npos)
                 << texts;
             EXPECT_EQ(icon, row.iconId != nullptr ? LoadIconW(nullptr, row.iconId) : nullptr);
+            // Windows scales the message boxes of a dpi-aware program: their text is at least
+            // 8 points at the machine's dpi, not the 96-dpi pixels stretched by the display.
+            EXPECT_GE(textHeight, MulDiv(8, MachineDpi(), 72)) << "at " << MachineDpi() << " dpi";
             std::string shot = std::string("message-").append(row.title);
             std::replace(shot.begin(), shot.end(), ' ', '-');
             SaveScreenshot(box, shot);
