@@ -36,6 +36,17 @@ inline int Pixels(int twips, int dpi = MachineDpi()) {
     return static_cast<int>(std::lround(twips * dpi / 1440.0));
 }
 
+// A setting of this program's manifest (its <windowsSettings>) as Windows reads it: `space` is
+// the element's XML namespace; "" when Windows finds none.
+inline std::string ManifestSetting(const wchar_t* space, const wchar_t* name) {
+    wchar_t value[128] = {};
+    SIZE_T written = 0;
+    if (!QueryActCtxSettingsW(0, nullptr, space, name, value, 128, &written)) {
+        return "";
+    }
+    return Narrow(value);
+}
+
 inline std::string ClassOf(HWND window) {
     wchar_t name[64] = {};
     GetClassNameW(window, name, 64);
