@@ -15,6 +15,7 @@
 
 #include "frontend/driver/KorvexConfig.h"
 #include "platform/Log.h"
+#include "platform/ProgressReport.h"
 #include "platform/win32/Utf.h"
 #include "platform/win32/Win32FileSystem.h"
 #include "platform/win32/Win32Installer.h"
@@ -313,7 +314,8 @@ protected:
     Win32UserInterface ui;
     bool moveMonitorsOnce = true;
     platform::Log log;
-    platform::Platform machine{files, profile, installer, system, ui, log};
+    platform::ProgressReport progress{ui, system};
+    platform::Platform machine{files, profile, installer, system, ui, log, progress};
     frontend::KorvexConfig run{machine};
 };
 
