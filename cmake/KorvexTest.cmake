@@ -7,13 +7,15 @@ if(NOT TARGET gtest)
   add_subdirectory(${KORVEX_GTEST_SOURCE} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
 endif()
 
-# Screenshots of the desktop tests land here, as PNG files.
+# Screenshots of the desktop tests land here, as PNG files (those at 144 dpi in 144dpi/).
 set(KORVEX_SCREENSHOTS ${PROJECT_SOURCE_DIR}/build/gui-screenshots)
 
-# korvex_add_test(NAME name SOURCES ... LIBS ... [GUI]): GUI marks a test of real windows (Win32
-# builds only): it runs alone, after the desktop is set up, and saves its screenshots.
+# korvex_add_test(NAME name SOURCES ... LIBS ... [GUI [AT_144DPI]]): GUI marks a test of real
+# windows (Win32 builds only): it runs alone, after the desktop is set up, and saves its
+# screenshots; AT_144DPI runs it again as name_144dpi on a Wine machine at 144 dpi
+# (KORVEX_GUI_DPI tells scripts/wine-run which machine, and the test what sizes to expect).
 function(korvex_add_test)
-  cmake_parse_arguments(T "GUI" "NAME" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(T "GUI;AT_144DPI" "NAME" "SOURCES;LIBS" ${ARGN})
   if(T_GUI AND NOT WIN32)
     return()
   endif()
@@ -26,5 +28,12 @@ function(korvex_add_test)
   if(T_GUI)
     set_tests_properties(${T_NAME} PROPERTIES FIXTURES_REQUIRED korvex_gui RUN_SERIAL TRUE
                          ENVIRONMENT "KORVEX_GUI_SCREENSHOTS=Z:${KORVEX_SCREENSHOTS}")
+  endif()
+  if(T_GUI AND T_AT_144DPI)
+    add_test(NAME ${T_NAME}_144dpi COMMAND ${T_NAME})
+    set_tests_properties(
+      ${T_NAME}_144dpi
+      PROPERTIES FIXTURES_REQUIRED korvex_gui_144dpi RUN_SERIAL TRUE TIMEOUT 900
+                 ENVIRONMENT "KORVEX_GUI_DPI=144;KORVEX_GUI_SCREENSHOTS=Z:${KORVEX_SCREENSHOTS}/144dpi")
   endif()
 endfunction()

@@ -2,7 +2,7 @@
 # known fonts, and the pass/fail counters of the scenario scripts. Sourced, never run.
 #
 #   source scripts/wine-lib.sh
-#   wine_prefix DIR        # makes DIR a ready Wine prefix when it is not one yet
+#   wine_prefix DIR [DPI]  # makes DIR a ready Wine prefix when it is not one yet (screen at DPI)
 #   ok TEXT / bad TEXT     # count a check and say so
 
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -29,9 +29,11 @@ wine_fonts() {
     cp -u "$wine_font_dir"/*.fon "$wine_font_dir"/*.ttf "$fonts/"
 }
 
-# wine_prefix PREFIX: a ready prefix, made by wineboot the first time, always with the fonts.
+# wine_prefix PREFIX [DPI]: a ready prefix, made by wineboot the first time, always with the
+# fonts. With DPI (other than Wine's 96) its screen is set to that many pixels an inch: LogPixels,
+# which Wine reads when it starts, hence the wineserver -k.
 wine_prefix() {
-    local prefix=$1
+    local prefix=$1 dpi=${2:-96}
     # A prefix made before the 32-bit Wine was installed cannot run 32-bit programs.
     if wine32_installed && [ ! -f "$prefix/drive_c/windows/syswow64/kernel32.dll" ]; then
         rm -f "$prefix/.korvex-ready"
@@ -41,6 +43,12 @@ wine_prefix() {
         mkdir -p "$prefix"
         WINEPREFIX="$prefix" wineboot -i >/dev/null 2>&1
         WINEPREFIX="$prefix" wineserver -w
+        if [ "$dpi" != 96 ]; then
+            WINEPREFIX="$prefix" wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels \
+                /t REG_DWORD /d "$dpi" /f >/dev/null 2>&1
+            WINEPREFIX="$prefix" wineserver -k
+            WINEPREFIX="$prefix" wineserver -w
+        fi
         touch "$prefix/.korvex-ready"
     fi
     wine_fonts "$prefix"

@@ -40,6 +40,33 @@ int ScreenDpi() {
     return dpi > 0 ? dpi : 96;
 }
 
+// Looked up, not imported: the per-monitor functions are missing from Windows before 10.
+template <class Function> Function User32Function(const char* name) {
+    return reinterpret_cast<Function>(
+        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"user32.dll"), name)));
+}
+
+// The dpi of the monitor the window is on (Windows 10 1607 and later); before, the one dpi of
+// every screen.
+int WindowDpi(HWND window) {
+    using GetDpiForWindowFunction = UINT(WINAPI*)(HWND);
+    static const auto getDpiForWindow = User32Function<GetDpiForWindowFunction>("GetDpiForWindow");
+    const UINT dpi = getDpiForWindow != nullptr ? getDpiForWindow(window) : 0;
+    return dpi > 0 ? static_cast<int>(dpi) : ScreenDpi();
+}
+
+// Per-monitor-v2 Windows moves a dialog's children and gives them its template's font again when
+// the dpi changes; this view lays itself out instead (Windows 10 1703 and later).
+void LayOutDialogOurselves(HWND dialog) {
+    using SetDialogDpiChangeBehaviorFunction = BOOL(WINAPI*)(HWND, int, int);
+    constexpr int kDisableAll = 1; // DDC_DISABLE_ALL
+    static const auto setBehavior =
+        User32Function<SetDialogDpiChangeBehaviorFunction>("SetDialogDpiChangeBehavior");
+    if (setBehavior != nullptr) {
+        setBehavior(dialog, kDisableAll, kDisableAll);
+    }
+}
+
 bool HoldsState(ControlKind kind) {
     return kind == ControlKind::OptionButton || kind == ControlKind::CheckBox;
 }
@@ -118,6 +145,17 @@ private:
         case WM_INITDIALOG:
             Build();
             return FALSE; // Build has set the focus
+        case WM_DPICHANGED: {
+            // Moved to a monitor of another dpi (or its dpi changed): lay out again at the new
+            // dpi and take the rectangle Windows suggests, which keeps the window in place.
+            dpi_ = HIWORD(wParam);
+            const RECT& suggested = *reinterpret_cast<const RECT*>(lParam);
+            SetWindowPos(window_, nullptr, suggested.left, suggested.top,
+                         suggested.right - suggested.left, suggested.bottom - suggested.top,
+                         SWP_NOZORDER | SWP_NOACTIVATE);
+            PlaceControls();
+            return TRUE;
+        }
         case WM_COMMAND: {
             const int id = LOWORD(wParam);
             if (id == IDCANCEL) { // Esc
@@ -189,7 +227,8 @@ private:
     }
 
     void Build() {
-        dpi_ = ScreenDpi();
+        LayOutDialogOurselves(window_);
+        dpi_ = WindowDpi(window_);
         const platform::Twips area = model_.ClientArea();
         RECT frame{0, 0, Pixels(area.width), Pixels(area.height)};
         AdjustWindowRectEx(&frame, static_cast<DWORD>(GetWindowLongPtrW(window_, GWL_STYLE)), FALSE,
@@ -234,6 +273,7 @@ private:
             }
             previous = &control;
         }
+        PlaceControls();
         ShowModelStates();
         if (firstFocus != nullptr) {
             SendMessageW(window_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(firstFocus), TRUE);
@@ -270,20 +310,37 @@ private:
         if (startsGroup) {
             style |= WS_GROUP;
         }
-        const POINT origin = TwipsOrigin(index);
         const int id = Win32UserInterface::kFirstControlId + static_cast<int>(index);
-        HWND handle = CreateWindowExW(
-            0, className, Widen(control.caption).c_str(), style, Pixels(origin.x), Pixels(origin.y),
-            Pixels(control.rect.width), Pixels(control.rect.height), window_,
-            reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), nullptr);
+        HWND handle = CreateWindowExW(0, className, Widen(control.caption).c_str(), style, 0, 0, 0,
+                                      0, window_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                                      GetModuleHandleW(nullptr), nullptr);
         if (handle == nullptr) {
             throw platform::RunStopped(Failure("control " + control.name + ": " + LastErrorText()));
         }
         // A new child goes to the top of the Z order; the dialog manager walks the Z order
         // for Tab and for option groups, so keep it in creation order.
         SetWindowPos(handle, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-        SendMessageW(handle, WM_SETFONT, reinterpret_cast<WPARAM>(FontFor(control.font)), FALSE);
         return handle;
+    }
+
+    // Places every control and gives it its font, at dpi_. The fonts of another dpi go once no
+    // control uses them.
+    void PlaceControls() {
+        std::vector<std::pair<platform::Font, HFONT>> previous;
+        previous.swap(fonts_);
+        const std::vector<Control>& controls = model_.Controls();
+        for (std::size_t index = 0; index < controls.size() && index < controls_.size(); ++index) {
+            const Control& control = controls[index];
+            const POINT origin = TwipsOrigin(index);
+            SetWindowPos(controls_[index], nullptr, Pixels(origin.x), Pixels(origin.y),
+                         Pixels(control.rect.width), Pixels(control.rect.height),
+                         SWP_NOZORDER | SWP_NOACTIVATE);
+            SendMessageW(controls_[index], WM_SETFONT,
+                         reinterpret_cast<WPARAM>(FontFor(control.font)), TRUE);
+        }
+        for (const auto& [font, handle] : previous) {
+            DeleteObject(handle);
+        }
     }
 
     void ShowModelStates() {

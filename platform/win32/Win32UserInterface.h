@@ -11,8 +11,9 @@ namespace korvex::win32 {
 
 // The view built by ShowDialog, as other programs (and the GUI tests) see it:
 //   - a top-level dialog of class "#32770" with no owner, captioned DialogModel::Caption(),
-//     its client area ClientArea() converted at the screen's dpi (pixels = twips * dpi / 1440),
-//     centred on the screen;
+//     its client area ClientArea() converted at the dpi of the monitor it is on (pixels = twips *
+//     dpi / 1440; the screen's dpi before Windows 10), centred on the screen, laid out again at
+//     the new dpi and moved to the rectangle Windows suggests on WM_DPICHANGED;
 //   - control i of DialogModel::Controls() is a child with the ID kFirstControlId + i and its
 //     caption as window text: Label "Static"; GroupBox, OptionButton, CheckBox and
 //     CommandButton "Button" with BS_GROUPBOX, BS_AUTORADIOBUTTON, BS_AUTOCHECKBOX and

@@ -1,6 +1,6 @@
-# Turns the BMP screenshots that korvex_dialogs_gui_test saved in DIRECTORY into PNG files.
+# Turns the BMP screenshots that the GUI tests saved in DIRECTORY (and below) into PNG files.
 #   cmake -DDIRECTORY=build/gui-screenshots -P ConvertScreenshots.cmake
-file(GLOB bitmaps ${DIRECTORY}/*.bmp)
+file(GLOB_RECURSE bitmaps ${DIRECTORY}/*.bmp)
 if(NOT bitmaps)
   return()
 endif()

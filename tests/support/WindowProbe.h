@@ -1,4 +1,4 @@
-// Looking at real windows through the Win32 API, for the GUI tests: sizes at the screen's dpi,
+// Looking at real windows through the Win32 API, for the GUI tests: sizes at the machine's dpi,
 // a control's class, text, style and place, waiting for a window, and screenshots.
 #pragma once
 
@@ -17,6 +17,7 @@
 
 namespace korvex::win32 {
 
+// The screen's dpi as this program sees it.
 inline int ScreenDpi() {
     HDC screen = GetDC(nullptr);
     const int dpi = GetDeviceCaps(screen, LOGPIXELSX);
@@ -24,8 +25,26 @@ inline int ScreenDpi() {
     return dpi;
 }
 
-inline int Pixels(int twips) {
-    return static_cast<int>(std::lround(twips * ScreenDpi() / 1440.0));
+// The dpi the Wine machine's screen is set to (LogPixels), as CTest says: $KORVEX_GUI_DPI, 96
+// when unset. Not what the test program sees: a program that is not dpi-aware is told 96.
+inline int MachineDpi() {
+    const char* dpi = std::getenv("KORVEX_GUI_DPI");
+    return dpi != nullptr && std::atoi(dpi) > 0 ? std::atoi(dpi) : 96;
+}
+
+inline int Pixels(int twips, int dpi = MachineDpi()) {
+    return static_cast<int>(std::lround(twips * dpi / 1440.0));
+}
+
+// A setting of this program's manifest (its <windowsSettings>) as Windows reads it: `space` is
+// the element's XML namespace; "" when Windows finds none.
+inline std::string ManifestSetting(const wchar_t* space, const wchar_t* name) {
+    wchar_t value[128] = {};
+    SIZE_T written = 0;
+    if (!QueryActCtxSettingsW(0, nullptr, space, name, value, 128, &written)) {
+        return "";
+    }
+    return Narrow(value);
 }
 
 inline std::string ClassOf(HWND window) {
@@ -92,7 +111,12 @@ inline void SaveScreenshot(HWND window, const std::string& name) {
     if (directory == nullptr || *directory == '\0') {
         return;
     }
-    CreateDirectoryW(Widen(directory).c_str(), nullptr); // may exist already
+    const std::wstring folder = Widen(directory);
+    for (std::size_t end = folder.find_first_of(L"\\/", 3); end != std::wstring::npos;
+         end = folder.find_first_of(L"\\/", end + 1)) {
+        CreateDirectoryW(folder.substr(0, end).c_str(), nullptr); // may exist already
+    }
+    CreateDirectoryW(folder.c_str(), nullptr);
     RECT rect{};
     GetWindowRect(window, &rect);
     const int width = rect.right - rect.left;

@@ -1,6 +1,7 @@
 // The Win32 user interface on a real desktop (Wine on a virtual X display), worked from a second
 // thread as another program sees it: message boxes, the wait cursor and a model's exception over
-// a dialog. The real dialogs' GUI test (tests/frontend/dialogs) checks the dialogs' layouts.
+// a dialog. The real dialogs' GUI test (tests/frontend/dialogs) checks the dialogs' layouts. This
+// program carries upgradeprep's manifest, so it is as dpi-aware as upgradeprep.
 #include "support/WindowProbe.h"
 
 #include <algorithm>
@@ -55,6 +56,19 @@ public:
 
 constexpr int kLabel = Win32UserInterface::kFirstControlId, kOk = kLabel + 1;
 
+// Wine 8 draws the windows of a program without dpi awareness at the screen's dpi all the same,
+// so the screen tests cannot tell a manifest that lost it (upgradeprep's, which this program
+// carries): ask Windows what it read. Windows 10 1607 and later read the first, older ones the
+// second.
+TEST(UpgradeprepManifest, AsksForPerMonitorDpiAwareness) {
+    EXPECT_EQ(
+        ManifestSetting(L"http://schemas.microsoft.com/SMI/2016/WindowsSettings", L"dpiAwareness"),
+        "PerMonitorV2, PerMonitor");
+    EXPECT_EQ(
+        ManifestSetting(L"http://schemas.microsoft.com/SMI/2005/WindowsSettings", L"dpiAware"),
+        "true/pm");
+}
+
 TEST(Win32UserInterface, TheWaitCursorHoldsOverADialogAndAModelsExceptionClosesItForTheCaller) {
     for (const bool wait : {true, false}) {
         ProbeDialog model;
@@ -95,8 +109,8 @@ TEST(Win32UserInterface, MessageBoxesShowTheRequestAndAnswerThePressedButton) {
         int press;
         Answer answer;
     } rows[] = {
-        {"Overwrite Current CSUINFO file ?", "KROVEx Install", Buttons::YesNo, Icon::Question,
-         Second, IDNO, IDI_QUESTION, IDYES, Answer::Yes},
+        {"Overwrite Current CSUINFO file ?\rPrevious setting will be lost", "KROVEx Install",
+         Buttons::YesNo, Icon::Question, Second, IDNO, IDI_QUESTION, IDYES, Answer::Yes},
         {"Mira MAP files exists in D:\\Mira Maps Copy To C:\\TELMIMAP?", "Query", Buttons::YesNo,
          Icon::Warning, First, IDYES, IDI_WARNING, IDNO, Answer::No},
         {"Mira Maps Will Not Be Loaded", "VarenInstall", Buttons::Ok, Icon::Information, First,
