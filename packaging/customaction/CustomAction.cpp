@@ -18,6 +18,7 @@
 #include "packaging/customaction/ChildProcess.h"
 #include "packaging/customaction/InstallerHandle.h"
 #include "packaging/customaction/ProgramRun.h"
+#include "packaging/customaction/ProgressMessages.h"
 #include "packaging/customaction/ProgressRelay.h"
 #include "platform/win32/Utf.h"
 #include "platform/win32/Win32Error.h"
@@ -41,18 +42,8 @@ public:
 
     void Say(std::string_view text) const {
         // The record's template is formatted: brackets and braces, such as the program log's
-        // "[KORVEx Insatll]", would be read as properties or conditions unless escaped ("[\[]"
-        // stands for "[").
-        std::string line = action_ + ": ";
-        for (char c : text) {
-            if (c == '[' || c == ']' || c == '{' || c == '}') {
-                line += "[\\";
-                line += c;
-                line += ']';
-            } else {
-                line += c;
-            }
-        }
+        // "[KORVEx Insatll]", would be read as properties or conditions.
+        const std::string line = FormattedLiteral(action_ + ": " + std::string(text));
         Handle record(::MsiCreateRecord(0));
         ::MsiRecordSetStringW(record.get(), 0, Widen(line).c_str());
         // An informational message is logged and never shown; a log that cannot be written

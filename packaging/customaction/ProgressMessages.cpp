@@ -38,6 +38,18 @@ bool ParseCount(std::string_view text, std::uint64_t& value) {
 
 } // namespace
 
+std::string FormattedLiteral(std::string_view text) {
+    std::string literal;
+    for (char c : text) {
+        if (c == '[' || c == ']' || c == '{' || c == '}') {
+            literal.append("[\\").append(1, c).append("]");
+        } else {
+            literal += c;
+        }
+    }
+    return literal;
+}
+
 std::vector<InstallerMessage> ProgressMessages::Read(std::string_view bytes) {
     std::vector<InstallerMessage> out;
     unfinished_.append(bytes);
@@ -86,7 +98,7 @@ void ProgressMessages::Line(std::string_view line, std::vector<InstallerMessage>
         out.push_back({InstallerMessage::Type::ActionData,
                        captionStart == std::string_view::npos
                            ? std::string()
-                           : std::string(rest.substr(captionStart + 1)),
+                           : FormattedLiteral(rest.substr(captionStart + 1)),
                        {}});
         if (!actionInfoSent_) {
             // The action-data messages only name the steps; the reports move the bar.

@@ -21,8 +21,14 @@ enum class ProgressField : std::int32_t {
     Addition = 3,   // field 2: ticks added to the bar's expected total
 };
 
+// `text` written so that the installer's formatting shows it as it is: a message's template and
+// the record fields put into it are formatted, so "[x]" would be read as the property x and
+// braces as a condition; "[\[]" stands for "[" (and likewise "]", "{", "}").
+std::string FormattedLiteral(std::string_view text);
+
 // One message for MsiProcessMessage: INSTALLMESSAGE_ACTIONDATA with `text` as field 1 (the
-// action text's template "[1]" shows it), or INSTALLMESSAGE_PROGRESS with fields 1 to 3.
+// action text's template "[1]" shows it; a caption goes through FormattedLiteral), or
+// INSTALLMESSAGE_PROGRESS with fields 1 to 3.
 struct InstallerMessage {
     enum class Type { ActionData, Progress };
     Type type = Type::ActionData;

@@ -23,8 +23,6 @@ void ProgressRelay::Finish() {
 void ProgressRelay::Send(const std::vector<InstallerMessage>& messages) const {
     for (const InstallerMessage& message : messages) {
         if (message.type == InstallerMessage::Type::ActionData) {
-            // The caption is a field, not the template: the action text's "[1]" shows it as it
-            // is, brackets and all.
             Handle record(::MsiCreateRecord(1));
             ::MsiRecordSetStringW(record.get(), 1, win32::Widen(message.text).c_str());
             // The user's Cancel (IDCANCEL) is not acted on here: the program runs on and asks

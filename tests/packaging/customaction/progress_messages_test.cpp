@@ -85,6 +85,9 @@ const Row kRows[] = {
      {"step 1 Copying  the Mira maps for system 10: studio \xc3\xa9\r\n"},
      {"data Copying  the Mira maps for system 10: studio \xc3\xa9", "info 0 0", "add 1024",
       "report 1024"}},
+    {"a caption's brackets and braces are shown as they are, not formatted",
+     {"step 0 Copying C:\\M[1]\\{x} [Prop]\r\n"},
+     {"data Copying C:\\M[\\[]1[\\]]\\[\\{]x[\\}] [\\[]Prop[\\]]", "info 0 0"}},
     {"garbage is ignored",
      {"files 1\r\nend\r\nhello\r\n\r\nstep\r\nstep x A\r\nstep -1 A\r\nstep  3 A\r\nSTEP 3 A\r\n"
       "step 3x A\r\nstep 9999999999999 A\r\nstep 2 A\r\nfiles\r\nfiles -1\r\nfiles 1x\r\n"
