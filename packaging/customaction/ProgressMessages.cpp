@@ -90,7 +90,6 @@ void ProgressMessages::Line(std::string_view line, std::vector<InstallerMessage>
         EndStep(out);
         stepOpen_ = true;
         total_ = count;
-        done_ = 0;
         ticksSent_ = 0;
         stepTicks_ = count > static_cast<std::uint64_t>(kMaxStepTicks / kTicksPerFile)
                          ? kMaxStepTicks
@@ -117,13 +116,9 @@ void ProgressMessages::Line(std::string_view line, std::vector<InstallerMessage>
     }
 }
 
-// The ticks of `done` files not reported yet; a count that does not rise reports nothing.
+// The ticks of `done` files not reported yet: a count that does not rise has none.
 void ProgressMessages::Report(std::uint64_t done, std::vector<InstallerMessage>& out) {
     done = std::min(done, total_);
-    if (done <= done_) {
-        return;
-    }
-    done_ = done;
     // stepTicks_ <= 2^24 and done <= total_ < 2^39: the product fits.
     const auto ticks =
         static_cast<std::int64_t>(done * static_cast<std::uint64_t>(stepTicks_) / total_);

@@ -64,7 +64,6 @@ private:
     bool actionInfoSent_ = false;
     bool stepOpen_ = false;
     std::uint64_t total_ = 0;
-    std::uint64_t done_ = 0;
     std::int64_t stepTicks_ = 0;
     std::int64_t ticksSent_ = 0;
 };
