@@ -25,7 +25,7 @@ expect_step_ticks() {
         $1 == "actiondata" { close_step(); caption = $2; open = 0; added = 0; steps++ }
         $1 == "progress" && $2 == 3 { if (added) bad = bad " a second addition for \"" caption "\""; open = added = $3; total += $3 }
         $1 == "progress" && $2 == 2 { open -= $3; reported += $3; if (open < 0) bad = bad " reports before or beyond the addition of \"" caption "\"" }
-        END { close_step(); if (total == 0) bad = bad " no ticks"; print (bad ? "FAILED:" bad : "ok") " (" steps " steps, " total " ticks added, " reported " reported)" }')
+        END { close_step(); if (total == 0) bad = bad " no ticks"; print (bad ? "FAILED:" bad : "ok") " (" steps + 0 " steps, " total + 0 " ticks added, " reported + 0 " reported)" }')
     case $verdict in
     ok*) ok "$1: each step's reports add up to its addition ${verdict#ok }" ;;
     *) bad "$1: ${verdict#FAILED:}" ;;
@@ -59,8 +59,8 @@ scenario_progress() {
     local upgrade front
     upgrade=$(action_messages "$C/messages.txt" RunUpgradePrep)
     front=$(action_messages "$C/messages.txt" RunVarenInstall)
-    expect_caption RunUpgradePrep "$upgrade" 'C:\tmptelm'
-    expect_caption RunUpgradePrep "$upgrade" 'C:\korvex'
+    expect_caption RunUpgradePrep "$upgrade" 'Keeping the configuration files in C:\tmptelm'
+    expect_caption RunUpgradePrep "$upgrade" 'Deleting the earlier version from C:\korvex'
     expect_step_ticks RunUpgradePrep "$upgrade"
     expect_caption RunVarenInstall "$front" 'Copying the map tree to C:\TELMIMAP'
     expect_caption RunVarenInstall "$front" 'Copying the Mira maps for system 10: studio'
