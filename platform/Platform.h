@@ -9,6 +9,7 @@
 #include "platform/Installer.h"
 #include "platform/Log.h"
 #include "platform/Profile.h"
+#include "platform/Progress.h"
 #include "platform/SystemInfo.h"
 #include "platform/UserInterface.h"
 
@@ -21,6 +22,7 @@ struct Platform {
     SystemInfo& system;
     UserInterface& ui;
     Log& log;
+    Progress& progress;
 };
 
 } // namespace korvex::platform

@@ -26,6 +26,9 @@ public:
     virtual ~SystemInfo() = default;
     virtual Result<OsVersion> Version() = 0;
     virtual LocalTime Now() = 0;
+    // Milliseconds since some fixed moment, rising, whatever the clock is set to: for timing
+    // what the user sees (GetTickCount64).
+    virtual std::uint64_t Ticks() = 0;
     // Sleep: the thread waits, so that what holds a file for a moment (a virus scanner) can let
     // it go.
     virtual void Wait(std::uint32_t milliseconds) = 0;

@@ -84,6 +84,14 @@ std::vector<DirectoryEntry> List(FileSystem& files, const std::string& pattern) 
     return entries;
 }
 
+// The entries that are files, for a step's number of files.
+std::size_t CountFiles(const std::vector<DirectoryEntry>& entries) {
+    return static_cast<std::size_t>(
+        std::count_if(entries.begin(), entries.end(), [](const DirectoryEntry& entry) {
+            return !platform::IsDirectory(entry.attributes);
+        }));
+}
+
 // The configuration files of the deletion list are the ones the preservation moves into the
 // holding directory: netio.ini (held as cnetio.ini) and the *.cfg files.
 constexpr std::string_view kNetworkSettings = "netio.ini";
@@ -319,11 +327,21 @@ Status PreserveConfiguration(Platform& machine, std::string_view root) {
             return trusted;
         }
     }
+    // The three kinds of configuration files are listed before the first move, so that the
+    // step knows its number of files; the last pass lists again, for what is left.
+    const std::vector<DirectoryEntry> configuration = List(files, program + "*.cfg");
+    const std::vector<DirectoryEntry> routes = List(files, program + "*.4kr");
+    const std::vector<DirectoryEntry> panels = List(files, program + "*.4kp");
+    platform::ProgressStep step(
+        machine.progress, "Keeping the configuration files in " + HoldingDirectory(root),
+        1 + CountFiles(configuration) + CountFiles(routes) + CountFiles(panels));
+    machine.progress.Next(program + std::string(kNetworkSettings));
     (void)files.MoveFile(program + std::string(kNetworkSettings),
                          holding + std::string(kHeldNetworkSettings));
 
-    const auto moveMatching = [&](std::string_view pattern, bool exceptMessageFiles) {
-        for (const DirectoryEntry& entry : List(files, program + std::string(pattern))) {
+    const auto moveMatching = [&](const std::vector<DirectoryEntry>& entries,
+                                  bool exceptMessageFiles) {
+        for (const DirectoryEntry& entry : entries) {
             // The holding directory is flat: it takes files only.
             if (platform::IsDirectory(entry.attributes)) {
                 continue;
@@ -339,15 +357,16 @@ Status PreserveConfiguration(Platform& machine, std::string_view root) {
                 (entry.name == "msginfo.cfg" || entry.name == "msgfilt.cfg")) {
                 continue;
             }
+            machine.progress.Next(program + entry.name);
             (void)files.MoveFile(program + entry.name, holding + entry.name);
         }
     };
-    moveMatching("*.cfg", true);
-    moveMatching("*.4kr", false);
-    moveMatching("*.4kp", false);
+    moveMatching(configuration, true);
+    moveMatching(routes, false);
+    moveMatching(panels, false);
     // Again, without exceptions: the two message files go last, and a file whose first move
     // failed gets a second chance.
-    moveMatching("*.cfg", false);
+    moveMatching(List(files, program + "*.cfg"), false);
     return Status();
 }
 
@@ -365,7 +384,13 @@ void DeleteEarlierVersion(Platform& machine, std::string_view root, bool keptCon
         present = FileNames(files, program + "*.*");
     }
 
+    const std::vector<DirectoryEntry> tcpipFiles = List(files, program + "TCPIP\\*.*");
+    platform::ProgressStep step(machine.progress,
+                                "Deleting the earlier version from " +
+                                    program.substr(0, program.size() - 1),
+                                kDeletionList.size() + CountFiles(tcpipFiles));
     for (std::string_view name : kDeletionList) {
+        machine.progress.Next(program + std::string(name));
         if (keptConfiguration && IsConfigurationFile(name) &&
             !held.contains(std::string(HeldName(name)))) {
             if (present.contains(std::string(name))) {
@@ -384,7 +409,10 @@ void DeleteEarlierVersion(Platform& machine, std::string_view root, bool keptCon
     // Only ordinary files go, whatever their archive and storage bits: read-only, hidden and
     // system files, directories and links stay.
     const std::string tcpip = program + "tcpip\\";
-    for (const DirectoryEntry& entry : List(files, program + "TCPIP\\*.*")) {
+    for (const DirectoryEntry& entry : tcpipFiles) {
+        if (!platform::IsDirectory(entry.attributes)) {
+            machine.progress.Next(tcpip + entry.name);
+        }
         if (platform::IsOrdinaryFile(entry.attributes)) {
             (void)files.DeleteFile(tcpip + entry.name);
         }

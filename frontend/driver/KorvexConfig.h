@@ -46,7 +46,8 @@ struct KorvexConfig {
           watchedProfile(services.profile, failedChanges), machine{
                                                                watchedFiles,       watchedProfile,
                                                                services.installer, services.system,
-                                                               services.ui,        services.log} {}
+                                                               services.ui,        services.log,
+                                                               services.progress} {}
     // The dialogs hold references into the run, so a run is never copied.
     KorvexConfig(const KorvexConfig&) = delete;
     KorvexConfig& operator=(const KorvexConfig&) = delete;

@@ -135,6 +135,10 @@ void CopyTreeIfMissing(KorvexConfig& run, std::string_view name) {
     const std::string destination = run.context.InstallRoot + std::string(name);
     const std::string source = run.context.InstallDir + std::string(name);
     const std::vector<std::string> leftovers = TemporaryCopies(machine.files, destination);
+    TreeCopyOptions options;
+    options.caption = std::string(name == "TELMIMAP" ? "Copying the map tree to "
+                                                     : "Copying the firmware tree to ") +
+                      destination;
     Status copied;
     if (DirectoryExists(machine.files, destination)) {
         if (leftovers.empty()) {
@@ -145,15 +149,15 @@ void CopyTreeIfMissing(KorvexConfig& run, std::string_view name) {
         // lacks are added, and what those steps put there stays, as after a run that went
         // through. The leftovers go once the tree is complete.
         machine.ui.SetWaitCursor(true);
-        copied = CopyDirectoryTree(machine, source, destination, SourceLinks::Follow,
-                                   ExistingFiles::Keep);
+        options.existing = ExistingFiles::Keep;
+        copied = CopyDirectoryTree(machine, source, destination, options);
         if (copied.ok()) {
             RemoveLeftovers(machine, leftovers);
         }
     } else if (machine.files.GetAttributes(destination).ok()) {
         // When a file takes the tree's place, the copy goes there and fails as it always has.
         machine.ui.SetWaitCursor(true);
-        copied = CopyDirectoryTree(machine, source, destination);
+        copied = CopyDirectoryTree(machine, source, destination, options);
     } else {
         // The tree is copied into a directory of its own beside its place and renamed when
         // whole, so that a run stopped dead half-way (a power cut, an ended task) leaves no tree
@@ -163,7 +167,7 @@ void CopyTreeIfMissing(KorvexConfig& run, std::string_view name) {
         if (!partial.ok()) {
             copied = partial.status();
         } else {
-            copied = CopyDirectoryTree(machine, source, partial.value());
+            copied = CopyDirectoryTree(machine, source, partial.value(), options);
             // A copy that failed still goes to its place, as far as it got, as it always has:
             // the warning below tells the user so. Only the directory made above is renamed,
             // never a link put in its place.
@@ -255,14 +259,21 @@ void RestoreHeldFiles(KorvexConfig& run) {
     machine.ui.SetWaitCursor(true);
     // The names are taken from one complete listing before anything is moved, so the listing
     // never runs over a directory that is changing under it.
+    const std::vector<HeldEntry> held = ListHeld(files, holding);
+    const auto restored = static_cast<std::uint64_t>(
+        std::count_if(held.begin(), held.end(),
+                      [](const HeldEntry& entry) { return IsRestored(entry.attributes); }));
+    platform::ProgressStep step(machine.progress,
+                                "Restoring the configuration files from " + holding, restored);
     std::vector<std::string> failedMoves;
-    for (const HeldEntry& entry : ListHeld(files, holding)) {
+    for (const HeldEntry& entry : held) {
         // The user's configuration files are restored whatever their read-only, archive and
         // storage bits (the restored file keeps them); directories, hidden and system files and
         // links stay.
         if (!IsRestored(entry.attributes)) {
             continue;
         }
+        machine.progress.Next(holding + "\\" + entry.name);
         const std::string target = run.context.InstallDir + entry.name;
         // The move never replaces, so the installed file of the same name goes first.
         Status deleted = files.DeleteFile(target);

@@ -78,10 +78,8 @@ std::optional<std::uint32_t> ListedDirectory(FileSystem& files, std::string_view
     return std::nullopt;
 }
 
-// Copies the plain files of one level; with `skipLinks`, a linked file is left out and logged;
-// with `keepExisting`, a file the destination has already is not copied.
-Status CopyFilesOfLevel(FileSystem& files, std::string_view source, std::string_view destination,
-                        platform::Log* skipLinks, bool keepExisting = false) {
+// Copies the plain files of one level.
+Status CopyFilesOfLevel(FileSystem& files, std::string_view source, std::string_view destination) {
     if (Status ready = CreateDirectoryIfMissing(files, destination); !ready.ok()) {
         return ready;
     }
@@ -97,16 +95,7 @@ Status CopyFilesOfLevel(FileSystem& files, std::string_view source, std::string_
             continue;
         }
         const std::string from = Join(source, entry->name);
-        if (skipLinks && platform::IsLink(entry->attributes)) {
-            skipLinks->Write("copy-tree skip", from,
-                             "a link in a folder users can change: not followed");
-            continue;
-        }
-        const std::string to = Join(destination, entry->name);
-        if (keepExisting && files.GetAttributes(to).ok()) {
-            continue;
-        }
-        if (Status copied = files.CopyFile(from, to); !copied.ok()) {
+        if (Status copied = files.CopyFile(from, Join(destination, entry->name)); !copied.ok()) {
             return FailedAt(copied.error(), "copy file", from);
         }
     }
@@ -137,7 +126,7 @@ Status CreateDirectoryIfMissing(FileSystem& files, std::string_view path) {
 
 Status CopyDirectoryFiles(FileSystem& files, std::string_view source,
                           std::string_view destination) {
-    return CopyFilesOfLevel(files, source, destination, nullptr);
+    return CopyFilesOfLevel(files, source, destination);
 }
 
 namespace {
@@ -148,24 +137,53 @@ Identity IdentityOf(const platform::FileInformation& information) {
     return {information.volumeSerial, information.fileIndex};
 }
 
-// One directory of the copy on the way down: its subdirectories, from one complete listing
-// closed before any of them is entered, and the next one to enter.
+// One directory of the listing on the way down: its subdirectories, from its one complete
+// listing, and the next one to enter.
 struct Level {
     std::string source;
-    std::string destination;
+    std::string relative;
     Identity identity;
     std::vector<DirectoryEntry> subdirectories;
     std::size_t next = 0;
 };
 
+// `relative` below `top`, either of which may be empty ("" is the top itself).
+std::string Below(std::string_view top, std::string_view relative) {
+    if (top.empty() || relative.empty()) {
+        return std::string(top.empty() ? relative : top);
+    }
+    return Join(top, relative);
+}
+
+// The copy in two passes: one listing of the whole source tree, each directory listed once,
+// which gives the step its number of files; then the directories made and the files copied
+// from that listing.
 class TreeCopy {
 public:
-    TreeCopy(platform::Platform& machine, SourceLinks links, ExistingFiles existing)
-        : machine_(machine), links_(links), keepExisting_(existing == ExistingFiles::Keep) {}
+    TreeCopy(platform::Platform& machine, const TreeCopyOptions& options)
+        : machine_(machine), options_(options) {}
 
     Status Run(std::string_view source, std::string_view destination) {
+        const std::string caption = options_.caption;
+        Status listed = List(source, destination);
+        if (!listed.ok()) {
+            return listed;
+        }
+        std::optional<platform::ProgressStep> step;
+        if (!caption.empty()) {
+            step.emplace(machine_.progress, caption, listing_.files);
+        }
+        Status copied = Copy(source, destination);
+        if (options_.listing != nullptr) {
+            *options_.listing = std::move(listing_);
+        }
+        return copied;
+    }
+
+private:
+    Status List(std::string_view source, std::string_view destination) {
         FileSystem& files = machine_.files;
-        if (links_ == SourceLinks::Skip) {
+        if (options_.links == SourceLinks::Skip) {
             auto attributes = files.GetAttributes(source);
             if (!attributes.ok()) {
                 return FailedAt(attributes.error(), "read attributes", std::string(source));
@@ -181,8 +199,8 @@ public:
         if (!top.ok()) {
             return FailedAt(top.error(), "read attributes", std::string(source));
         }
-        if (Status entered =
-                Enter(std::string(source), std::string(destination), IdentityOf(top.value()));
+        destination_ = destination;
+        if (Status entered = Enter(std::string(source), {}, IdentityOf(top.value()));
             !entered.ok()) {
             return entered;
         }
@@ -194,21 +212,19 @@ public:
             }
             const DirectoryEntry& entry = level.subdirectories[level.next++];
             std::string path = Join(level.source, entry.name);
-            std::string destinationPath = Join(level.destination, entry.name);
-            if (Status stepped = Step(std::move(path), std::move(destinationPath), entry);
-                !stepped.ok()) {
+            std::string relative = Below(level.relative, entry.name);
+            if (Status stepped = Step(std::move(path), std::move(relative), entry); !stepped.ok()) {
                 return stepped;
             }
         }
         return Status();
     }
 
-private:
     // One subdirectory: asked what it is once (a directory, a link leads on to one, and which
     // one on the machine), then entered unless it is a link not to follow or one the copy
     // already went into.
-    Status Step(std::string path, std::string destination, const DirectoryEntry& entry) {
-        if (links_ == SourceLinks::Skip && platform::IsLink(entry.attributes)) {
+    Status Step(std::string path, std::string relative, const DirectoryEntry& entry) {
+        if (options_.links == SourceLinks::Skip && platform::IsLink(entry.attributes)) {
             machine_.log.Write("copy-tree skip", path,
                                "a link in a folder users can change: not followed");
             return Status();
@@ -234,56 +250,89 @@ private:
                                "a link to " + copied->second + ", which is copied already");
             return Status();
         }
-        return Enter(std::move(path), std::move(destination), identity);
+        return Enter(std::move(path), std::move(relative), identity);
     }
 
-    // Copies a directory's files and lists its subdirectories.
-    Status Enter(std::string source, std::string destination, Identity identity) {
-        FileSystem& files = machine_.files;
-        if (destination.size() > kLongestPath) {
+    // Lists a directory once: its plain files for the copy, its subdirectories for the way
+    // down.
+    Status Enter(std::string source, std::string relative, Identity identity) {
+        // The destination's length, "\\" and all, as the copy will make it.
+        if (std::string destination = Below(destination_, relative);
+            destination.size() > kLongestPath) {
             return FailedAt(WinError::FromCode(win::kFilenameExcedRange), "create directory",
                             std::move(destination));
         }
-        platform::Log* skipLinks = links_ == SourceLinks::Skip ? &machine_.log : nullptr;
-        if (Status copied = CopyFilesOfLevel(files, source, destination, skipLinks, keepExisting_);
-            !copied.ok()) {
-            return copied;
-        }
         entered_.emplace(identity, source);
-        Level level{std::move(source), std::move(destination), identity, {}, 0};
-        auto search = files.Search(Join(level.source, "*.*"));
+        TreeListing::Directory listed{relative, {}};
+        Level level{std::move(source), std::move(relative), identity, {}, 0};
+        auto search = machine_.files.Search(Join(level.source, "*.*"));
         if (!search.ok()) {
-            if (IsEmptyListing(search.error())) {
-                return Status();
+            if (!IsEmptyListing(search.error())) {
+                return FailedAt(search.error(), "list", level.source);
             }
-            return FailedAt(search.error(), "list", level.source);
-        }
-        while (auto entry = search.value()->Next()) {
-            // The listing already tells files from directories: files were copied above.
-            if (!IsDotEntry(entry->name) && IsListed(entry->attributes) &&
-                platform::IsDirectory(entry->attributes)) {
-                level.subdirectories.push_back(std::move(*entry));
+        } else {
+            while (auto entry = search.value()->Next()) {
+                if (IsDotEntry(entry->name) || !IsListed(entry->attributes)) {
+                    continue;
+                }
+                if (platform::IsDirectory(entry->attributes)) {
+                    level.subdirectories.push_back(std::move(*entry));
+                } else if (options_.links == SourceLinks::Skip &&
+                           platform::IsLink(entry->attributes)) {
+                    machine_.log.Write("copy-tree skip", Join(level.source, entry->name),
+                                       "a link in a folder users can change: not followed");
+                } else {
+                    listed.files.push_back(std::move(entry->name));
+                }
+            }
+            // A listing cut short by an error would otherwise look like a finished copy.
+            if (Status ended = search.value()->Ended(); !ended.ok()) {
+                return FailedAt(ended.error(), "list", level.source);
             }
         }
-        if (Status ended = search.value()->Ended(); !ended.ok()) {
-            return FailedAt(ended.error(), "list", level.source);
-        }
+        listing_.files += listed.files.size();
+        listing_.directories.push_back(std::move(listed));
         levels_.push_back(std::move(level));
         return Status();
     }
 
+    Status Copy(std::string_view source, std::string_view destination) {
+        FileSystem& files = machine_.files;
+        const bool keep = options_.existing == ExistingFiles::Keep;
+        for (const TreeListing::Directory& directory : listing_.directories) {
+            const std::string from = Below(source, directory.relative);
+            const std::string to = Below(destination, directory.relative);
+            if (Status ready = CreateDirectoryIfMissing(files, to); !ready.ok()) {
+                return ready;
+            }
+            for (const std::string& name : directory.files) {
+                const std::string file = Join(from, name);
+                machine_.progress.Next(file);
+                const std::string target = Join(to, name);
+                if (keep && files.GetAttributes(target).ok()) {
+                    continue;
+                }
+                if (Status copied = files.CopyFile(file, target); !copied.ok()) {
+                    return FailedAt(copied.error(), "copy file", file);
+                }
+            }
+        }
+        return Status();
+    }
+
     platform::Platform& machine_;
-    SourceLinks links_;
-    bool keepExisting_;
+    const TreeCopyOptions& options_;
+    std::string destination_;
     std::vector<Level> levels_;
     std::map<Identity, std::string> entered_;
+    TreeListing listing_;
 };
 
 } // namespace
 
 Status CopyDirectoryTree(platform::Platform& machine, std::string_view source,
-                         std::string_view destination, SourceLinks links, ExistingFiles existing) {
-    return TreeCopy(machine, links, existing).Run(source, destination);
+                         std::string_view destination, const TreeCopyOptions& options) {
+    return TreeCopy(machine, options).Run(source, destination);
 }
 
 namespace {

@@ -2,9 +2,11 @@
 // directory tree's visible files and directories.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/Error.h"
 #include "platform/FileSystem.h"
@@ -51,20 +53,40 @@ enum class ExistingFiles {
     Keep,    // left as it is: for completing a tree that later copies have merged into
 };
 
-// Copies a whole tree: the files of each directory before its subdirectories, depth first,
-// subdirectories in listing order; hidden and system files and directories are left out. Links
-// in the source are followed or left out as `links` says; a followed link that leads to a
-// directory the copy has already entered (a loop, or a second way to the same directory) is not
-// entered again, and the log says so, so that links cannot multiply a copy. Every destination
-// directory is made ready by CreateDirectoryIfMissing (never written through a link). A copy
-// goes no deeper than a Windows path reaches (32,767 characters): further is a failure. Files at
-// the destination without a counterpart stay. At most one directory listing is open at a time,
-// and memory holds only one level's subdirectory names per depth. The first failure ends the
-// copy and is returned.
+// What a tree copy listed before it copied: its directories, relative to the top ("" for the
+// top itself, "a\\b" below), each before the directories it holds and the plain files of each
+// (links left out as the copy's SourceLinks say), in the order they are copied.
+struct TreeListing {
+    struct Directory {
+        std::string relative;
+        std::vector<std::string> files;
+    };
+    std::vector<Directory> directories;
+    std::uint64_t files = 0; // in all directories
+};
+
+struct TreeCopyOptions {
+    SourceLinks links = SourceLinks::Follow;
+    ExistingFiles existing = ExistingFiles::Replace;
+    // With a caption, the copy is one progress step (platform/Progress.h) over the files listed.
+    std::string caption;
+    // Receives the listing the copy worked from, when set.
+    TreeListing* listing = nullptr;
+};
+
+// Copies a whole tree in two passes. First it lists the source tree, each directory once:
+// hidden and system files and directories are left out; links are followed or left out as
+// `options.links` says; a followed link that leads to a directory already listed (a loop, or a
+// second way to the same directory) is not entered again, and the log says so, so that links
+// cannot multiply a copy; a destination deeper than a Windows path reaches (32,767 characters)
+// is a failure. Nothing is changed before the listing is whole. Then, from that listing, depth
+// first, it makes each destination directory ready by CreateDirectoryIfMissing (never written
+// through a link) and copies its files, before the directories below it. Files at the
+// destination without a counterpart stay. At most one directory listing is open at a time. The
+// first failure ends the copy and is returned.
 [[nodiscard]] Status CopyDirectoryTree(platform::Platform& machine, std::string_view source,
                                        std::string_view destination,
-                                       SourceLinks links = SourceLinks::Follow,
-                                       ExistingFiles existing = ExistingFiles::Replace);
+                                       const TreeCopyOptions& options = {});
 
 // Deletes a tree left over by an earlier run, without following any link in it: a linked
 // directory is neither entered nor removed. What cannot be deleted stays, and the log names it;

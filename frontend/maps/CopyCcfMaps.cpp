@@ -46,7 +46,10 @@ Status CopyCcfMaps(platform::Platform& machine, std::string_view driveRoot) {
         }
         if (goAhead) {
             // Any user may make C:\MAP and put links in it to other users' folders.
-            if (Status copied = CopyDirectoryTree(machine, source, mapDirectory, SourceLinks::Skip);
+            TreeCopyOptions options;
+            options.links = SourceLinks::Skip;
+            options.caption = "Copying the old maps from " + source + " to " + mapDirectory;
+            if (Status copied = CopyDirectoryTree(machine, source, mapDirectory, options);
                 !copied.ok()) {
                 return copied;
             }

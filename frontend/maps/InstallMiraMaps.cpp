@@ -136,14 +136,18 @@ Status InstallMiraMaps(platform::Platform& machine, std::optional<MiraCopy>& dia
             std::optional<RepeatedTreeCopy>& copy = copies[index];
             // The log names the folder the bytes were read from.
             std::string readFrom = from;
+            const std::string caption = "Copying the Mira maps for system " +
+                                        std::to_string(system) + ": " + std::string(set.name);
             Status copied;
             if (copy) {
                 readFrom = copy->firstDestination();
-                copied = copy->Repeat(machine, target);
+                copied = copy->Repeat(machine, target, caption);
             } else if (pickedLeft > 0) {
-                copied = copy.emplace(from, target).CopyFirst(machine);
+                copied = copy.emplace(from, target).CopyFirst(machine, caption);
             } else {
-                copied = CopyDirectoryTree(machine, from, target);
+                TreeCopyOptions options;
+                options.caption = caption;
+                copied = CopyDirectoryTree(machine, from, target, options);
             }
             if (!copied.ok()) {
                 return copied;

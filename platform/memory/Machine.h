@@ -139,6 +139,10 @@ struct Machine {
     std::string windowsDirectory = "C:\\WINDOWS";
     std::optional<platform::OsVersion> version = platform::OsVersion{2, 5, 1};
     platform::LocalTime time{2026, 1, 2, 14, 5, 33, 0};
+    // The milliseconds SystemInfo::Ticks answers: moved on by Wait, and by each file copied as
+    // `copyMilliseconds` says, so that tests can make a copy take time.
+    std::uint64_t ticks = 0;
+    std::uint32_t copyMilliseconds = 0;
     std::vector<InstalledProduct> products;
     bool installerAvailable = true;
     FailureInjection failures;

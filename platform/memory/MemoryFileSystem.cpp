@@ -97,6 +97,7 @@ Status MemoryFileSystem::CopyFile(std::string_view from, std::string_view to) {
     if (file->directory) {
         return Status::Failure(win::kAccessDenied);
     }
+    machine_->ticks += machine_->copyMilliseconds;
     const auto target = machine_->Resolve(to, Reach::Entry);
     if (!target.ok()) {
         return target.status();

@@ -24,8 +24,13 @@ LocalTime MemorySystemInfo::Now() {
     return machine_.time;
 }
 
+std::uint64_t MemorySystemInfo::Ticks() {
+    return machine_.ticks;
+}
+
 void MemorySystemInfo::Wait(std::uint32_t milliseconds) {
     (void)machine_.Begin(Operation::Now);
+    machine_.ticks += milliseconds;
     platform::LocalTime& time = machine_.time;
     // The date stays: a wait past midnight only wraps the hour.
     const long long total = time.millisecond + 1000LL * (time.second + 60LL * time.minute) +

@@ -15,7 +15,9 @@ public:
     Result<platform::OsVersion> Version() override;
     // Cannot fail, as GetLocalTime cannot: an injected failure is used up and the time answered.
     platform::LocalTime Now() override;
-    // Moves the clock on instead of waiting; counted as Now.
+    // Uncounted: it cannot fail, and tests count the operations that change or ask the machine.
+    std::uint64_t Ticks() override;
+    // Moves the clock and the ticks on instead of waiting; counted as Now.
     void Wait(std::uint32_t milliseconds) override;
 
 private:

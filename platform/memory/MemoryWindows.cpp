@@ -139,10 +139,15 @@ ParsedPath ParseForBuilding(const Machine& m, std::string_view path) {
 
 } // namespace
 
+void MemoryWindows::SetCopyTime(std::uint32_t milliseconds) {
+    machine_->copyMilliseconds = milliseconds;
+}
+
 MemoryWindows::MemoryWindows()
     : machine_(std::make_shared<Machine>()), files_(machine_), profile_(*machine_),
-      installer_(*machine_),
-      system_(*machine_), platform_{files_, profile_, installer_, system_, ui_, log_} {
+      installer_(*machine_), system_(*machine_),
+      progress_(ui_, system_), platform_{files_, profile_, installer_, system_,
+                                         ui_,    log_,     progress_} {
     AddDrive('C', DriveType::Fixed);
     SetShortNameGeneration('C', true);
     SetWindowsDirectory("C:\\WINDOWS");

@@ -29,6 +29,7 @@
 #include "platform/FileSystem.h"
 #include "platform/Log.h"
 #include "platform/Platform.h"
+#include "platform/ProgressReport.h"
 #include "platform/SystemInfo.h"
 #include "platform/memory/FailureInjection.h"
 #include "platform/memory/MemoryFileSystem.h"
@@ -58,6 +59,8 @@ public:
     MemoryInstaller& installer() { return installer_; }
     MemorySystemInfo& system() { return system_; }
     ScriptedUserInterface& ui() { return ui_; }
+    // Each file copied from now on moves SystemInfo::Ticks on by `milliseconds`: a slow copy.
+    void SetCopyTime(std::uint32_t milliseconds);
     const ScriptedUserInterface& ui() const { return ui_; }
 
     // --- Building the machine (not counted, never failed) ---
@@ -135,6 +138,7 @@ private:
     MemorySystemInfo system_;
     ScriptedUserInterface ui_;
     platform::Log log_;
+    platform::ProgressReport progress_;
     platform::Platform platform_;
 };
 

@@ -1,6 +1,7 @@
 // Composes the answer, record and log layers over the machine's services.
 #include "platform/unattended/Session.h"
 
+#include "platform/ProgressReport.h"
 #include "platform/Trust.h"
 #include "platform/unattended/AnswerFileUserInterface.h"
 #include "platform/unattended/Logging.h"
@@ -14,6 +15,7 @@ struct Session::Layers {
     std::unique_ptr<LoggingFileSystem> files;
     std::unique_ptr<LoggingProfile> profile;
     std::unique_ptr<LoggingUserInterface> ui;
+    std::unique_ptr<platform::ProgressReport> progress;
 };
 
 Session::Session(std::string program, std::string questions, Switches switches, Services services,
@@ -133,8 +135,11 @@ bool Session::Start() {
         profile = layers_->profile.get();
         ui = layers_->ui.get();
     }
-    platform_ = std::make_unique<platform::Platform>(
-        platform::Platform{*files, *profile, services_.installer, services_.system, *ui, log_});
+    // The progress file is written past the log: its lines are no actions of the run.
+    layers_->progress = std::make_unique<platform::ProgressReport>(
+        *ui, services_.system, &services_.files, switches_.progress);
+    platform_ = std::make_unique<platform::Platform>(platform::Platform{
+        *files, *profile, services_.installer, services_.system, *ui, log_, *layers_->progress});
     return true;
 }
 

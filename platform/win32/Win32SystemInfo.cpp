@@ -29,6 +29,10 @@ platform::LocalTime Win32SystemInfo::Now() {
                                time.wMinute, time.wSecond, time.wMilliseconds};
 }
 
+std::uint64_t Win32SystemInfo::Ticks() {
+    return ::GetTickCount64();
+}
+
 void Win32SystemInfo::Wait(std::uint32_t milliseconds) {
     ::Sleep(milliseconds);
 }

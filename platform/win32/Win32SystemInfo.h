@@ -12,6 +12,7 @@ public:
     Result<platform::OsVersion> Version() override;
     // GetLocalTime.
     platform::LocalTime Now() override;
+    std::uint64_t Ticks() override;
     void Wait(std::uint32_t milliseconds) override;
 };
 

@@ -115,7 +115,8 @@ int wmain(int argc, wchar_t** argv) {
     korvex::win32::Win32SystemInfo system;
     korvex::win32::Win32UserInterface ui;
     korvex::platform::Log log;
-    korvex::platform::Platform machine{files, ini, installer, system, ui, log};
+    korvex::platform::ProgressReport progress(ui, system);
+    korvex::platform::Platform machine{files, ini, installer, system, ui, log, progress};
     const korvex::Status failed = korvex::frontend::CopyDirectoryTree(machine, source, destination);
     const Clock::duration whole = Clock::now() - start;
     if (profile) {

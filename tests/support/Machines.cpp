@@ -147,8 +147,13 @@ std::string File(const MemoryWindows& windows, std::string_view path) {
 
 LoggedPlatform::LoggedPlatform(MemoryWindows& windows, std::string program)
     : log_(logBook_.files(), logBook_.system(), std::move(program), "C:\\run.log"),
-      platform_{windows.files(),  windows.profile(), windows.installer(),
-                windows.system(), windows.ui(),      log_} {}
+      platform_{windows.files(),
+                windows.profile(),
+                windows.installer(),
+                windows.system(),
+                windows.ui(),
+                log_,
+                windows.platform().progress} {}
 
 FrontEndTest::FrontEndTest() {
     InstallKorvex(windows);

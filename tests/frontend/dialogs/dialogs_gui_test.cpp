@@ -14,6 +14,7 @@
 
 #include "frontend/driver/KorvexConfig.h"
 #include "platform/Log.h"
+#include "platform/ProgressReport.h"
 #include "platform/win32/Utf.h"
 #include "platform/win32/Win32FileSystem.h"
 #include "platform/win32/Win32Installer.h"
@@ -286,7 +287,8 @@ protected:
     Win32SystemInfo system;
     Win32UserInterface ui;
     platform::Log log;
-    platform::Platform machine{files, profile, installer, system, ui, log};
+    platform::ProgressReport progress{ui, system};
+    platform::Platform machine{files, profile, installer, system, ui, log, progress};
     frontend::KorvexConfig run{machine};
 };
 

@@ -180,11 +180,11 @@ TEST(InstallMiraMaps, LaterCopiesNameTheirSourceAndFollowNoLinkInIt) {
     windows.MakeDirectories("C:\\TELMIMAP\\S02");
     windows.MakeDirectories("C:\\TELMIMAP\\S03");
     RepeatedTreeCopy copy("E:\\Mira Maps\\map_disk_3\\news", "C:\\TELMIMAP\\S02\\news");
-    ASSERT_TRUE(copy.CopyFirst(logged.platform()).ok());
+    ASSERT_TRUE(copy.CopyFirst(logged.platform(), "first").ok());
     ASSERT_TRUE(windows.files().DeleteFile("C:\\TELMIMAP\\S02\\news\\layers\\base.lay").ok());
     ASSERT_TRUE(windows.files().RemoveDirectory("C:\\TELMIMAP\\S02\\news\\layers").ok());
     windows.MakeJunction("C:\\TELMIMAP\\S02\\news\\layers", "C:\\Users\\victim");
-    ASSERT_TRUE(copy.Repeat(logged.platform(), "C:\\TELMIMAP\\S03\\news").ok());
+    ASSERT_TRUE(copy.Repeat(logged.platform(), "C:\\TELMIMAP\\S03\\news", "again").ok());
     EXPECT_EQ(windows.Tree("C:\\TELMIMAP\\S03"),
               std::vector<std::string>({"news\\", "news\\news.mm1"}));
     EXPECT_NE(logged.Log().find("copy-tree skip C:\\TELMIMAP\\S02\\news\\layers"),
