@@ -28,6 +28,16 @@ class Win32UserInterface final : public platform::UserInterface {
 public:
     static constexpr int kFirstControlId = 1000;
 
+    // The progress window as other programs (and the tests) find it: a top-level window of this
+    // class captioned with the step, holding the step's caption, a progress bar
+    // (msctls_progress32) with the range 0 to 10000 in proportion to the files done, the file
+    // being handled and "<done> of <total> files", by these IDs; no system menu, no Cancel.
+    static constexpr const wchar_t* kProgressWindowClass = L"KorvexProgress";
+    static constexpr int kProgressCaptionId = 100;
+    static constexpr int kProgressBarId = 101;
+    static constexpr int kProgressFileId = 102;
+    static constexpr int kProgressCountId = 103;
+
     Win32UserInterface();
     ~Win32UserInterface() override;
     Win32UserInterface(const Win32UserInterface&) = delete;
