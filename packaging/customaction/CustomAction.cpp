@@ -3,12 +3,11 @@
 // version is installed; RunVarenInstall runs the VarenInstall the package has just installed.
 // The programs get their switches on their command lines. Both write the program's start, its
 // own log lines, its exit code and what that means into the Windows Installer log (msiexec
-// /l*v).
+// /l*v), and pass the program's progress on to the installer's user interface while it runs.
 #include "platform/win32/WindowsHeaders.h"
 
 #include <msiquery.h>
 #include <sddl.h>
-#include <shellapi.h>
 
 #include <algorithm>
 #include <cwchar>
@@ -16,7 +15,11 @@
 #include <string>
 #include <vector>
 
+#include "packaging/customaction/ChildProcess.h"
+#include "packaging/customaction/InstallerHandle.h"
 #include "packaging/customaction/ProgramRun.h"
+#include "packaging/customaction/ProgressMessages.h"
+#include "packaging/customaction/ProgressRelay.h"
 #include "platform/win32/Utf.h"
 #include "platform/win32/Win32Error.h"
 
@@ -26,27 +29,6 @@ namespace {
 
 using win32::Narrow;
 using win32::Widen;
-
-// ERROR_ELEVATION_REQUIRED, which MinGW-w64's winerror.h lacks.
-constexpr DWORD kElevationRequired = 740;
-
-// A Windows Installer handle, closed when it goes out of scope.
-class Handle {
-public:
-    explicit Handle(MSIHANDLE handle = 0) : handle_(handle) {}
-    ~Handle() {
-        if (handle_ != 0) {
-            ::MsiCloseHandle(handle_);
-        }
-    }
-    Handle(const Handle&) = delete;
-    Handle& operator=(const Handle&) = delete;
-    MSIHANDLE get() const { return handle_; }
-    MSIHANDLE* out() { return &handle_; }
-
-private:
-    MSIHANDLE handle_;
-};
 
 std::string Describe(DWORD code) {
     return win32::ErrorFromCode(code).Describe();
@@ -60,18 +42,8 @@ public:
 
     void Say(std::string_view text) const {
         // The record's template is formatted: brackets and braces, such as the program log's
-        // "[KORVEx Insatll]", would be read as properties or conditions unless escaped ("[\[]"
-        // stands for "[").
-        std::string line = action_ + ": ";
-        for (char c : text) {
-            if (c == '[' || c == ']' || c == '{' || c == '}') {
-                line += "[\\";
-                line += c;
-                line += ']';
-            } else {
-                line += c;
-            }
-        }
+        // "[KORVEx Insatll]", would be read as properties or conditions.
+        const std::string line = FormattedLiteral(action_ + ": " + std::string(text));
         Handle record(::MsiCreateRecord(0));
         ::MsiRecordSetStringW(record.get(), 0, Widen(line).c_str());
         // An informational message is logged and never shown; a log that cannot be written
@@ -325,91 +297,6 @@ private:
     HANDLE held_ = INVALID_HANDLE_VALUE;
 };
 
-struct Finished {
-    DWORD error = ERROR_SUCCESS; // the program could not be started
-    DWORD exitCode = 0;
-    bool elevatedByPrompt = false;
-};
-
-// Runs the program in `directory` and waits for it. A program whose manifest asks for
-// administrator rights cannot be created by a process without them (ERROR_ELEVATION_REQUIRED:
-// an interactive installation started by a user with User Account Control, where actions
-// outside the script run with the user's own rights); it is then started through the
-// elevation prompt, which the user answers.
-Finished RunAndWait(const std::wstring& program, const std::wstring& arguments,
-                    const std::wstring& directory) {
-    Finished finished;
-    std::wstring commandLine = L"\"" + program + L"\"";
-    if (!arguments.empty()) {
-        commandLine += L" " + arguments;
-    }
-    const wchar_t* startIn = directory.empty() ? nullptr : directory.c_str();
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION created{};
-    HANDLE process = nullptr;
-    if (::CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                         startIn, &startup, &created)) {
-        ::CloseHandle(created.hThread);
-        process = created.hProcess;
-    } else if (::GetLastError() == kElevationRequired) {
-        SHELLEXECUTEINFOW execute{};
-        execute.cbSize = sizeof execute;
-        execute.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_NOASYNC | SEE_MASK_FLAG_NO_UI;
-        execute.lpVerb = L"runas";
-        execute.lpFile = program.c_str();
-        execute.lpParameters = arguments.empty() ? nullptr : arguments.c_str();
-        execute.lpDirectory = startIn;
-        execute.nShow = SW_SHOWNORMAL;
-        finished.elevatedByPrompt = true;
-        if (!::ShellExecuteExW(&execute) || execute.hProcess == nullptr) {
-            finished.error =
-                ::GetLastError() == ERROR_SUCCESS ? ERROR_INVALID_HANDLE : ::GetLastError();
-            return finished;
-        }
-        process = execute.hProcess;
-    } else {
-        finished.error = ::GetLastError();
-        return finished;
-    }
-    ::WaitForSingleObject(process, INFINITE);
-    if (!::GetExitCodeProcess(process, &finished.exitCode)) {
-        finished.error = ::GetLastError();
-    }
-    ::CloseHandle(process);
-    return finished;
-}
-
-// The size of a file, 0 when it cannot be read (not there yet).
-LONGLONG FileSize(const std::wstring& path) {
-    WIN32_FILE_ATTRIBUTE_DATA data;
-    if (!::GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) {
-        return 0;
-    }
-    return (static_cast<LONGLONG>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
-}
-
-// The file's bytes from `offset` on; empty when it cannot be read.
-std::string ReadFrom(const std::wstring& path, LONGLONG offset) {
-    HANDLE file = ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
-        return {};
-    }
-    std::string text;
-    LARGE_INTEGER start;
-    start.QuadPart = offset;
-    if (::SetFilePointerEx(file, start, nullptr, FILE_BEGIN)) {
-        char buffer[4096];
-        DWORD read = 0;
-        while (::ReadFile(file, buffer, sizeof buffer, &read, nullptr) && read > 0) {
-            text.append(buffer, read);
-        }
-    }
-    ::CloseHandle(file);
-    return text;
-}
-
 // Copies the lines the program appended to its log into the installer log.
 void CopyProgramLog(const InstallerLog& log, Program program, const std::wstring& path,
                     LONGLONG offset) {
@@ -493,7 +380,10 @@ UINT RunProgram(MSIHANDLE install, Program program, const Request& request) {
     const LONGLONG logStart = FileSize(programLog);
     const std::string arguments = ProgramArguments(switches, version);
     log.Say("starting \"" + Narrow(path) + "\" " + arguments + " in " + Narrow(directory));
-    const Finished finished = RunAndWait(path, Widen(arguments), directory);
+    ProgressRelay progress(install, work.File(L"progress"));
+    const Finished finished =
+        RunAndWait(path, Widen(arguments), directory, [&progress] { progress.Poll(); });
+    progress.Finish();
     if (finished.elevatedByPrompt) {
         log.Say("the program asks for administrator rights: started through the elevation "
                 "prompt");
