@@ -1,6 +1,8 @@
 // The three dialogs as a person sees them: the Win32 view of each real model, under Wine.
 #include "platform/win32/WindowsHeaders.h"
 
+#include <commctrl.h>
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -375,6 +377,70 @@ TEST_F(RealDialogs, MiraCopyCancelSaysSoThenOkPicksTheTickedSystems) {
     for (std::int16_t sys = 0; sys < 16; ++sys) {
         EXPECT_EQ(dialog.CopyMapToSystem(sys), sys == 0 || sys == 9 || sys == 14) << sys;
     }
+}
+
+// A label's text drawn in its font within its width needs no more than its height and width.
+void ExpectTextFits(HWND label) {
+    const std::wstring text = Widen(TextOf(label));
+    RECT place{};
+    GetClientRect(label, &place);
+    HDC dc = GetDC(label);
+    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(label, WM_GETFONT, 0, 0)));
+    SIZE need{};
+    GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &need);
+    SelectObject(dc, old);
+    ReleaseDC(label, dc);
+    EXPECT_TRUE(need.cx <= place.right && need.cy <= place.bottom)
+        << TextOf(label) << " needs " << need.cx << "x" << need.cy << " px of " << place.right
+        << "x" << place.bottom;
+}
+
+// The progress window of a step: up while the run's thread does not pump messages, laid out
+// for the monitor's dpi (440 x 108 px at 96), its caption and count whole, the bar where the
+// files are, no system menu; gone when the step ends.
+TEST(ProgressWindow, ShowsTheStepAtTheMonitorsDpiAndAnswersWhileTheRunWorks) {
+    const int dpi = MachineDpi();
+    Win32UserInterface ui;
+    const std::string caption = "Copying the Mira maps for system 10: studio";
+    ui.ShowProgress(
+        {caption, 4321, 20000, "E:\\Mira Maps\\map_disk_1\\studio\\layers\\d043\\f021.map"});
+    HWND window = nullptr;
+    for (int tries = 0; tries < 100 && window == nullptr; ++tries) {
+        window = FindWindowW(Win32UserInterface::kProgressWindowClass, Widen(caption).c_str());
+        Sleep(50);
+    }
+    ASSERT_NE(window, nullptr);
+    HWND count = GetDlgItem(window, Win32UserInterface::kProgressCountId);
+    for (int tries = 0; tries < 100 && TextOf(count) != "4,321 of 20,000 files"; ++tries) {
+        Sleep(50);
+    }
+    EXPECT_EQ(TextOf(count), "4,321 of 20,000 files");
+    // The test's thread is the run's: it pumps nothing, and the window answers all the same.
+    DWORD_PTR answer = 0;
+    EXPECT_NE(SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 2000, &answer), 0);
+    EXPECT_TRUE(IsWindowVisible(window));
+    EXPECT_EQ(GetWindowLongPtrW(window, GWL_STYLE) & WS_SYSMENU, 0) << "a close box";
+    RECT client{};
+    GetClientRect(window, &client);
+    EXPECT_NEAR(client.right, MulDiv(440, dpi, 96), 1);
+    EXPECT_NEAR(client.bottom, MulDiv(108, dpi, 96), 1);
+    HWND bar = GetDlgItem(window, Win32UserInterface::kProgressBarId);
+    EXPECT_EQ(ClassOf(bar), "msctls_progress32");
+    EXPECT_EQ(SendMessageW(bar, PBM_GETPOS, 0, 0), 2160); // 4,321 of 20,000 in 10,000ths
+    RECT place{};
+    GetClientRect(bar, &place);
+    EXPECT_NEAR(place.right, MulDiv(416, dpi, 96), 1);
+    HWND label = GetDlgItem(window, Win32UserInterface::kProgressCaptionId);
+    EXPECT_EQ(TextOf(label), caption);
+    LOGFONTW font{};
+    GetObjectW(reinterpret_cast<HFONT>(SendMessageW(label, WM_GETFONT, 0, 0)), sizeof font, &font);
+    EXPECT_EQ(font.lfHeight, -MulDiv(825, dpi, 7200));
+    ExpectTextFits(label);
+    ExpectTextFits(count);
+    Sleep(200);
+    SaveScreenshot(window, "progress-window");
+    ui.HideProgress();
+    EXPECT_FALSE(IsWindow(window));
 }
 
 } // namespace
