@@ -9,6 +9,8 @@
 #include "frontend/driver/Entry.h"
 #include "platform/ProgressReport.h"
 #include "support/Machines.h"
+#include "upgradeprep/Entry.h"
+#include "upgradeprep/UpgradePrep.h"
 
 namespace korvex::frontend {
 namespace {
@@ -98,37 +100,46 @@ TEST_F(ProgressTest, EachCopyOfTheRunIsAStepWithItsCaptionAndItsFiles) {
     EXPECT_TRUE(steps[0].current.starts_with("C:\\Apps\\Control\\TELMIMAP\\"));
 }
 
-// The progress file holds every step, short ones too, with totals the files of each copy and
-// counts that end at the totals.
-TEST_F(ProgressTest, TheProgressFileHoldsEveryStepWithItsTotalReached) {
-    ASSERT_EQ(RunInteractively("C:\\progress"), 0) << testing::State(windows);
-    std::istringstream lines(testing::File(windows, "C:\\progress"));
+// The steps of a progress file, "step <total> <caption>" each, checked as the custom action
+// reads them: CR LF lines, counts rising within the total, each step ended with its total
+// reached; and how many "files" lines it held.
+std::vector<std::string> StepsOf(const std::string& file, int* filesLines = nullptr) {
+    std::istringstream lines(file);
     std::vector<std::string> steps;
     std::string line;
     std::uint64_t total = 0, done = 0;
-    int filesLines = 0;
     bool open = false;
     while (std::getline(lines, line)) {
-        ASSERT_TRUE(!line.empty() && line.back() == '\r') << line;
+        EXPECT_TRUE(!line.empty() && line.back() == '\r') << line;
         line.pop_back();
         if (line.starts_with("step ")) {
-            ASSERT_FALSE(open) << line;
+            EXPECT_FALSE(open) << line;
             open = true;
             total = std::stoull(line.substr(5));
             done = 0;
             steps.push_back(line);
         } else if (line.starts_with("files ")) {
             const std::uint64_t files = std::stoull(line.substr(6));
-            ASSERT_TRUE(open && files > done && files <= total) << line;
+            EXPECT_TRUE(open && files > done && files <= total) << line;
             done = files;
-            ++filesLines;
+            filesLines != nullptr && ++*filesLines;
         } else {
-            ASSERT_TRUE(line == "end" && open) << line;
+            EXPECT_TRUE(line == "end" && open) << line;
             EXPECT_EQ(done, total) << steps.back();
             open = false;
         }
     }
     EXPECT_FALSE(open);
+    return steps;
+}
+
+// The progress file holds every step, short ones too, with totals the files of each copy and
+// counts that end at the totals.
+TEST_F(ProgressTest, TheProgressFileHoldsEveryStepWithItsTotalReached) {
+    ASSERT_EQ(RunInteractively("C:\\progress"), 0) << testing::State(windows);
+    int filesLines = 0;
+    const std::vector<std::string> steps =
+        StepsOf(testing::File(windows, "C:\\progress"), &filesLines);
     std::vector<std::string> expected = {"step 201 Copying the map tree to C:\\TELMIMAP",
                                          "step 1 Copying the firmware tree to C:\\FIRMWARE",
                                          "step 102 Copying the old maps from C:\\MAP to "
@@ -142,6 +153,40 @@ TEST_F(ProgressTest, TheProgressFileHoldsEveryStepWithItsTotalReached) {
     EXPECT_EQ(steps, expected);
     // A line at most every 100 ms (3 s of files in all) and each step's last: not one a file.
     EXPECT_LE(filesLines, 30 + 15 + 2);
+}
+
+// upgradeprep keeps the configuration files and deletes the earlier version as two steps, and
+// the front end restores what was kept as one: every file counted, every count reached.
+TEST(HandOverProgress, KeepingDeletingAndRestoringAreSteps) {
+    MemoryWindows windows;
+    testing::PutEarlierInstallation(windows);
+    windows.PutFile("C:\\answers.ini",
+                    "[upgradeprep]\nSearchAndDelete=Yes\nKeepConfiguration=Yes\n");
+    unattended::ProgramStart start;
+    start.commandLine = "upgradeprep.exe 7.1.0.0";
+    start.switches = {"C:\\answers.ini", "", "", "C:\\upgradeprep.progress"};
+    ASSERT_EQ(upgradeprep::RunUpgradePrepProgram(start, testing::ServicesOf(windows)),
+              upgradeprep::kExitDone)
+        << testing::State(windows);
+    // The configuration files; the deletion list and TCPIP's one file.
+    const std::string kept = std::to_string(testing::EarlierConfigurationFiles().size());
+    EXPECT_EQ(StepsOf(testing::File(windows, "C:\\upgradeprep.progress")),
+              (std::vector<std::string>{
+                  "step " + kept + " Keeping the configuration files in C:\\tmptelm",
+                  "step " + std::to_string(upgradeprep::kDeletionList.size() + 1) +
+                      " Deleting the earlier version from C:\\korvex"}));
+
+    testing::InstallKorvex(windows);
+    windows.PutFile("C:\\answers.ini", testing::kFrontEndAnswers);
+    start.commandLine = "VarenInstall.exe";
+    start.switches.progress = "C:\\VarenInstall.progress";
+    ASSERT_EQ(RunVarenInstall(start, testing::ServicesOf(windows)), 0) << testing::State(windows);
+    const std::vector<std::string> steps =
+        StepsOf(testing::File(windows, "C:\\VarenInstall.progress"));
+    EXPECT_NE(std::find(steps.begin(), steps.end(),
+                        "step " + kept + " Restoring the configuration files from C:\\tmptelm"),
+              steps.end())
+        << ::testing::PrintToString(steps);
 }
 
 // An unattended run shows no window, and still reports to the progress file.
