@@ -14,6 +14,7 @@
 #include <thread>
 #include <utility>
 
+#include "platform/win32/Dpi.h"
 #include "platform/win32/Utf.h"
 
 namespace korvex::win32 {
@@ -23,29 +24,6 @@ namespace {
 constexpr UINT kUpdate = WM_APP + 1; // the state changed
 constexpr UINT kClose = WM_APP + 2;  // the step ended
 constexpr int kBarRange = 10000;
-
-// WM_DPICHANGED, which older headers lack.
-constexpr UINT kDpiChanged = 0x02E0;
-
-// The DPI of the monitor a window is on, from GetDpiForWindow where Windows has it (Windows 10
-// 1607 on), otherwise the screen's.
-int WindowDpi(HWND window) {
-    using GetDpiForWindowFunction = UINT(WINAPI*)(HWND);
-    static const auto getDpiForWindow =
-        reinterpret_cast<GetDpiForWindowFunction>(reinterpret_cast<void*>(
-            GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
-    if (getDpiForWindow != nullptr && window != nullptr) {
-        if (const UINT dpi = getDpiForWindow(window); dpi > 0) {
-            return static_cast<int>(dpi);
-        }
-    }
-    HDC screen = GetDC(nullptr);
-    const int dpi = screen != nullptr ? GetDeviceCaps(screen, LOGPIXELSX) : 96;
-    if (screen != nullptr) {
-        ReleaseDC(nullptr, screen);
-    }
-    return dpi > 0 ? dpi : 96;
-}
 
 // "12,345": numbers of files are easier to read grouped.
 std::wstring Grouped(std::uint64_t number) {
@@ -172,14 +150,9 @@ public:
         if (boldFont_ != nullptr) {
             DeleteObject(boldFont_);
         }
-        const int fontHeight = -MulDiv(825, dpi, 7200); // 8.25 points
-        const auto makeFont = [fontHeight](int weight) {
-            return CreateFontW(fontHeight, 0, 0, 0, weight, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
-                               OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                               DEFAULT_PITCH | FF_SWISS, L"MS Sans Serif");
-        };
-        font_ = makeFont(FW_NORMAL);
-        boldFont_ = makeFont(FW_BOLD);
+        // The dialogs' font, 8.25 points.
+        font_ = CreateWindowFont(8.25, false, dpi);
+        boldFont_ = CreateWindowFont(8.25, true, dpi);
         const struct {
             int id;
             Box box;
@@ -249,7 +222,7 @@ public:
         case kClose:
             DestroyWindow(window);
             return 0;
-        case kDpiChanged:
+        case WM_DPICHANGED:
             self->Layout(HIWORD(wParam), reinterpret_cast<const RECT*>(lParam));
             return 0;
         case WM_CLOSE: // Alt+F4: the step goes on, and so does its window

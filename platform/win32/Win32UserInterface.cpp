@@ -5,7 +5,6 @@
 #include "platform/win32/WindowsHeaders.h"
 
 #include <algorithm>
-#include <cmath>
 #include <cstddef>
 #include <exception>
 #include <string>
@@ -15,6 +14,7 @@
 #include <vector>
 
 #include "platform/Error.h"
+#include "platform/win32/Dpi.h"
 #include "platform/win32/Utf.h"
 #include "platform/win32/Win32Error.h"
 
@@ -30,29 +30,10 @@ std::string LastErrorText() {
     return LastError().Describe();
 }
 
-int ScreenDpi() {
-    HDC screen = GetDC(nullptr);
-    if (screen == nullptr) {
-        return 96;
-    }
-    const int dpi = GetDeviceCaps(screen, LOGPIXELSX);
-    ReleaseDC(nullptr, screen);
-    return dpi > 0 ? dpi : 96;
-}
-
 // Looked up, not imported: the per-monitor functions are missing from Windows before 10.
 template <class Function> Function User32Function(const char* name) {
     return reinterpret_cast<Function>(
         reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"user32.dll"), name)));
-}
-
-// The dpi of the monitor the window is on (Windows 10 1607 and later); before, the one dpi of
-// every screen.
-int WindowDpi(HWND window) {
-    using GetDpiForWindowFunction = UINT(WINAPI*)(HWND);
-    static const auto getDpiForWindow = User32Function<GetDpiForWindowFunction>("GetDpiForWindow");
-    const UINT dpi = getDpiForWindow != nullptr ? getDpiForWindow(window) : 0;
-    return dpi > 0 ? static_cast<int>(dpi) : ScreenDpi();
 }
 
 // Per-monitor-v2 Windows moves a dialog's children and gives them its template's font again when
@@ -215,10 +196,7 @@ private:
                 return handle;
             }
         }
-        const int height = -static_cast<int>(std::lround(font.points * dpi_ / 72.0));
-        HFONT handle = CreateFontW(height, 0, 0, 0, font.bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE,
-                                   FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
-                                   DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, L"MS Sans Serif");
+        HFONT handle = CreateWindowFont(font.points, font.bold, dpi_);
         if (handle == nullptr) {
             throw platform::RunStopped(Failure("no font: " + LastErrorText()));
         }
