@@ -47,6 +47,18 @@ inline std::string ManifestSetting(const wchar_t* space, const wchar_t* name) {
     return Narrow(value);
 }
 
+// Wine 8 draws the windows of a program without dpi awareness at the screen's dpi all the same,
+// so the screen tests cannot tell a manifest that lost it: this asks Windows what it read from
+// this program's manifest. Windows 10 1607 and later read the first, older ones the second.
+inline void ExpectPerMonitorDpiAwareManifest() {
+    EXPECT_EQ(
+        ManifestSetting(L"http://schemas.microsoft.com/SMI/2016/WindowsSettings", L"dpiAwareness"),
+        "PerMonitorV2, PerMonitor");
+    EXPECT_EQ(
+        ManifestSetting(L"http://schemas.microsoft.com/SMI/2005/WindowsSettings", L"dpiAware"),
+        "true/pm");
+}
+
 inline std::string ClassOf(HWND window) {
     wchar_t name[64] = {};
     GetClassNameW(window, name, 64);

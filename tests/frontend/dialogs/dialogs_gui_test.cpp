@@ -321,17 +321,9 @@ protected:
     frontend::KorvexConfig run{machine};
 };
 
-// Wine 8 draws the windows of a program without dpi awareness at the screen's dpi all the same,
-// so the screen tests cannot tell a manifest that lost it (VarenInstall's, which this program
-// carries): ask Windows what it read. Windows 10 1607 and later read the first, older ones the
-// second.
+// VarenInstall's manifest, which this program carries.
 TEST(VarenInstallManifest, AsksForPerMonitorDpiAwareness) {
-    EXPECT_EQ(
-        ManifestSetting(L"http://schemas.microsoft.com/SMI/2016/WindowsSettings", L"dpiAwareness"),
-        "PerMonitorV2, PerMonitor");
-    EXPECT_EQ(
-        ManifestSetting(L"http://schemas.microsoft.com/SMI/2005/WindowsSettings", L"dpiAware"),
-        "true/pm");
+    ExpectPerMonitorDpiAwareManifest();
 }
 
 // Each test shows its dialog twice, Cancel first: the screenshots are those of the OK showing.

@@ -56,17 +56,9 @@ public:
 
 constexpr int kLabel = Win32UserInterface::kFirstControlId, kOk = kLabel + 1;
 
-// Wine 8 draws the windows of a program without dpi awareness at the screen's dpi all the same,
-// so the screen tests cannot tell a manifest that lost it (upgradeprep's, which this program
-// carries): ask Windows what it read. Windows 10 1607 and later read the first, older ones the
-// second.
+// upgradeprep's manifest, which this program carries.
 TEST(UpgradeprepManifest, AsksForPerMonitorDpiAwareness) {
-    EXPECT_EQ(
-        ManifestSetting(L"http://schemas.microsoft.com/SMI/2016/WindowsSettings", L"dpiAwareness"),
-        "PerMonitorV2, PerMonitor");
-    EXPECT_EQ(
-        ManifestSetting(L"http://schemas.microsoft.com/SMI/2005/WindowsSettings", L"dpiAware"),
-        "true/pm");
+    ExpectPerMonitorDpiAwareManifest();
 }
 
 TEST(Win32UserInterface, TheWaitCursorHoldsOverADialogAndAModelsExceptionClosesItForTheCaller) {
