@@ -129,6 +129,13 @@ Status CopyDirectoryFiles(FileSystem& files, std::string_view source,
     return CopyFilesOfLevel(files, source, destination);
 }
 
+std::string TreeListing::PathOf(std::string_view top, std::string_view relative) {
+    if (top.empty() || relative.empty()) {
+        return std::string(top.empty() ? relative : top);
+    }
+    return Join(top, relative);
+}
+
 namespace {
 
 using Identity = std::pair<std::uint32_t, std::uint64_t>;
@@ -147,14 +154,6 @@ struct Level {
     std::size_t next = 0;
 };
 
-// `relative` below `top`, either of which may be empty ("" is the top itself).
-std::string Below(std::string_view top, std::string_view relative) {
-    if (top.empty() || relative.empty()) {
-        return std::string(top.empty() ? relative : top);
-    }
-    return Join(top, relative);
-}
-
 // The copy in two passes: one listing of the whole source tree, each directory listed once,
 // which gives the step its number of files; then the directories made and the files copied
 // from that listing.
@@ -164,14 +163,13 @@ public:
         : machine_(machine), options_(options) {}
 
     Status Run(std::string_view source, std::string_view destination) {
-        const std::string caption = options_.caption;
         Status listed = List(source, destination);
         if (!listed.ok()) {
             return listed;
         }
         std::optional<platform::ProgressStep> step;
-        if (!caption.empty()) {
-            step.emplace(machine_.progress, caption, listing_.files);
+        if (!options_.caption.empty()) {
+            step.emplace(machine_.progress, options_.caption, listing_.files);
         }
         Status copied = Copy(source, destination);
         if (options_.listing != nullptr) {
@@ -212,7 +210,7 @@ private:
             }
             const DirectoryEntry& entry = level.subdirectories[level.next++];
             std::string path = Join(level.source, entry.name);
-            std::string relative = Below(level.relative, entry.name);
+            std::string relative = TreeListing::PathOf(level.relative, entry.name);
             if (Status stepped = Step(std::move(path), std::move(relative), entry); !stepped.ok()) {
                 return stepped;
             }
@@ -257,7 +255,7 @@ private:
     // down.
     Status Enter(std::string source, std::string relative, Identity identity) {
         // The destination's length, "\\" and all, as the copy will make it.
-        if (std::string destination = Below(destination_, relative);
+        if (std::string destination = TreeListing::PathOf(destination_, relative);
             destination.size() > kLongestPath) {
             return FailedAt(WinError::FromCode(win::kFilenameExcedRange), "create directory",
                             std::move(destination));
@@ -300,8 +298,8 @@ private:
         FileSystem& files = machine_.files;
         const bool keep = options_.existing == ExistingFiles::Keep;
         for (const TreeListing::Directory& directory : listing_.directories) {
-            const std::string from = Below(source, directory.relative);
-            const std::string to = Below(destination, directory.relative);
+            const std::string from = TreeListing::PathOf(source, directory.relative);
+            const std::string to = TreeListing::PathOf(destination, directory.relative);
             if (Status ready = CreateDirectoryIfMissing(files, to); !ready.ok()) {
                 return ready;
             }

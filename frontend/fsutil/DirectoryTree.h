@@ -63,6 +63,10 @@ struct TreeListing {
     };
     std::vector<Directory> directories;
     std::uint64_t files = 0; // in all directories
+
+    // The path of `relative` (a directory's, or one with a file name joined) below `top`, where
+    // either may be empty: "" is the top itself.
+    static std::string PathOf(std::string_view top, std::string_view relative);
 };
 
 struct TreeCopyOptions {

@@ -15,15 +15,6 @@ bool Within(std::string_view path, std::string_view top) {
            (path.starts_with(top) && (path.size() == top.size() || path[top.size()] == '\\'));
 }
 
-std::string Join(std::string_view top, std::string_view relative) {
-    std::string path(top);
-    if (!relative.empty()) {
-        path += '\\';
-        path += relative;
-    }
-    return path;
-}
-
 } // namespace
 
 Status RepeatedTreeCopy::CopyFirst(platform::Platform& machine, std::string_view caption) {
@@ -55,24 +46,25 @@ Status RepeatedTreeCopy::Repeat(platform::Platform& machine, std::string_view de
         if (leftOut && Within(directory.relative, *leftOut)) {
             continue;
         }
-        const std::string from = Join(destination_, directory.relative);
+        const std::string from = TreeListing::PathOf(destination_, directory.relative);
         if (becameLink(from)) {
             leftOut = directory.relative;
             continue;
         }
-        const std::string to = Join(destination, directory.relative);
+        const std::string to = TreeListing::PathOf(destination, directory.relative);
         if (Status created = CreateDirectoryIfMissing(files, to); !created.ok()) {
             return created;
         }
         for (const std::string& name : directory.files) {
-            const std::string file = Join(from, name);
+            const std::string file = TreeListing::PathOf(from, name);
             machine.progress.Next(file);
             if (becameLink(file)) {
                 continue;
             }
-            if (Status copied = files.CopyFile(file, Join(to, name)); !copied.ok()) {
-                return FailedAt(copied.error(), "copy file",
-                                Join(Join(source_, directory.relative), name));
+            if (Status copied = files.CopyFile(file, TreeListing::PathOf(to, name)); !copied.ok()) {
+                return FailedAt(
+                    copied.error(), "copy file",
+                    TreeListing::PathOf(TreeListing::PathOf(source_, directory.relative), name));
             }
         }
     }
